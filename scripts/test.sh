@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up, builds (Debug with AddressSanitizer and UndefinedBehaviorSanitizer)
+# and runs every test. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+build=${ZANVORO_TEST_BUILD:-build/asan}
+jobs=$(nproc)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZANVORO_SANITIZE=ON \
+  -DZANVORO_BENCH=OFF >/dev/null
+cmake --build "$build" -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 300

@@ -1,0 +1,41 @@
+// Text helpers with the classic runtime's semantics, on UTF-8 strings.
+// Positions are 1-based and count bytes; case-insensitive comparison folds
+// ASCII letters (and Latin-1 letters in UTF-8) the way the runtime's text compare did.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zanvoro {
+
+enum class CompareMode { Binary, Text };
+
+std::string Trim(std::string_view s);   // spaces only, as the runtime's Trim
+std::string LTrim(std::string_view s);
+std::string RTrim(std::string_view s);
+std::string UCase(std::string_view s);
+std::string LCase(std::string_view s);
+std::string Left(std::string_view s, size_t n);
+std::string Right(std::string_view s, size_t n);
+// Mid(s, start, length) with 1-based start; start past the end gives "".
+std::string Mid(std::string_view s, size_t start, size_t length = std::string_view::npos);
+// 1-based position of `find` in `s` from `start`, 0 when absent; an empty
+// `find` returns `start` (when start <= Len(s) + 1).
+size_t InStr(size_t start, std::string_view s, std::string_view find,
+             CompareMode mode = CompareMode::Binary);
+size_t InStr(std::string_view s, std::string_view find, CompareMode mode = CompareMode::Binary);
+size_t InStrRev(std::string_view s, std::string_view find, CompareMode mode = CompareMode::Binary);
+// Replaces every occurrence; an empty `find` returns `s` unchanged.
+std::string Replace(std::string_view s, std::string_view find, std::string_view with,
+                    CompareMode mode = CompareMode::Binary);
+// Splits keeping empty pieces ("a;;b" gives "a", "", "b"); an empty text gives
+// no pieces at all, as the runtime's Split did.
+std::vector<std::string> Split(std::string_view s, std::string_view delimiter);
+std::string Join(const std::vector<std::string>& parts, std::string_view delimiter);
+// Case-insensitive equality and ordering, as compared with CompareMode::Text.
+bool TextEquals(std::string_view a, std::string_view b);
+int TextCompare(std::string_view a, std::string_view b);  // <0, 0, >0
+bool StartsWithText(std::string_view s, std::string_view prefix);
+
+}  // namespace zanvoro

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/store/QueryTarget.h"
+#include "runtime/Error.h"
 #include "runtime/Variant.h"
 
 namespace zanvoro::host {
@@ -51,6 +52,13 @@ Condition ParseCondition(std::string_view text, ConditionSyntax syntax);
 // Parses an Items.Find/Restrict filter: the Sql syntax after a leading
 // "@SQL=" (any case, blanks before it allowed), else the Filter syntax.
 Condition ParseFilter(std::string_view filter);
+
+// The error for bad syntax in a query text: Error(err::kInvalidProcedureCall,
+// "Cannot parse <what>. Error at \"<text from pos>\" (character <pos + 1>):
+// <reason>."), or "Error at the end" when `pos` is past the text. Long
+// snippets are cut after 30 characters.
+Error QuerySyntaxError(std::string_view what, std::string_view text, size_t pos,
+                       std::string_view reason);
 
 // A WHERE expression with its bound values, in placeholder order.
 struct SqlCondition {

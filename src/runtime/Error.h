@@ -24,6 +24,7 @@ inline constexpr int32_t kDiskFull = 61;
 inline constexpr int32_t kPermissionDenied = 70;
 inline constexpr int32_t kPathNotFound = 76;
 inline constexpr int32_t kObjectRequired = 424;
+inline constexpr int32_t kKeyAlreadyAssociated = 457;
 inline constexpr int32_t kInvalidUseOfNull = 94;
 // Mail-client (store) errors.
 inline constexpr int32_t kCallFailed = static_cast<int32_t>(0x80004005);

@@ -11,26 +11,36 @@ namespace zanvoro {
 
 enum class CompareMode { Binary, Text };
 
-std::string Trim(std::string_view s);   // spaces only, as the runtime's Trim
+std::string Trim(std::string_view s);  // spaces only, as the runtime's Trim
 std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
+// Upper and lower case of ASCII and Latin-1 letters; other bytes are kept,
+// and so is the length. LCase(a) == LCase(b) exactly when TextEquals(a, b),
+// which makes LCase a key for case-insensitive lookups.
 std::string UCase(std::string_view s);
 std::string LCase(std::string_view s);
 std::string Left(std::string_view s, size_t n);
 std::string Right(std::string_view s, size_t n);
-// Mid(s, start, length) with 1-based start; start past the end gives "".
+// Mid(s, start, length) with 1-based start; start past the end gives "";
+// start 0 raises Error(err::kInvalidProcedureCall).
 std::string Mid(std::string_view s, size_t start, size_t length = std::string_view::npos);
 // 1-based position of `find` in `s` from `start`, 0 when absent; an empty
-// `find` returns `start` (when start <= Len(s) + 1).
+// `s` gives 0, else an empty `find` returns `start` (when start <= Len(s) + 1).
+// start 0 raises Error(err::kInvalidProcedureCall).
 size_t InStr(size_t start, std::string_view s, std::string_view find,
              CompareMode mode = CompareMode::Binary);
-size_t InStr(std::string_view s, std::string_view find, CompareMode mode = CompareMode::Binary);
-size_t InStrRev(std::string_view s, std::string_view find, CompareMode mode = CompareMode::Binary);
+size_t InStr(std::string_view s, std::string_view find,
+             CompareMode mode = CompareMode::Binary);
+// 1-based position of the last `find` in `s`, 0 when absent; an empty `find`
+// gives Len(s).
+size_t InStrRev(std::string_view s, std::string_view find,
+                CompareMode mode = CompareMode::Binary);
 // Replaces every occurrence; an empty `find` returns `s` unchanged.
 std::string Replace(std::string_view s, std::string_view find, std::string_view with,
                     CompareMode mode = CompareMode::Binary);
 // Splits keeping empty pieces ("a;;b" gives "a", "", "b"); an empty text gives
-// no pieces at all, as the runtime's Split did.
+// no pieces at all, as the runtime's Split did; an empty delimiter gives the
+// whole text as the one piece.
 std::vector<std::string> Split(std::string_view s, std::string_view delimiter);
 std::string Join(const std::vector<std::string>& parts, std::string_view delimiter);
 // Case-insensitive equality and ordering, as compared with CompareMode::Text.

@@ -15,6 +15,20 @@ constexpr int kMaxDepth = 100;
 // A comparison whose literal cannot take the column's kind matches nothing.
 constexpr std::string_view kNeverTrue = "(1 = 0)";
 
+struct Operator {
+  std::string_view text;
+  CompareOp op;
+};
+// Two-character forms first, so that "<=" is not read as "<".
+constexpr Operator kOperators[] = {
+    {"<>", CompareOp::NotEqual},
+    {"<=", CompareOp::LessOrEqual},
+    {">=", CompareOp::GreaterOrEqual},
+    {"=", CompareOp::Equal},
+    {"<", CompareOp::Less},
+    {">", CompareOp::Greater},
+};
+
 enum class TokenKind { Name, Word, Text, Number, Operator, Open, Close, End };
 
 struct Token {
@@ -95,29 +109,15 @@ class Parser {
       } else if (c == '"') {
         t.kind = TokenKind::Name;
         i = ReadQuoted(i, c, t.text);
-      } else if (c == '=' || c == '<' || c == '>') {
+      } else if (const Operator* o = OperatorAt(i)) {
         t.kind = TokenKind::Operator;
-        std::string_view two = text_.substr(i, 2);
-        if (two == "<>") {
-          t.op = CompareOp::NotEqual;
-        } else if (two == "<=") {
-          t.op = CompareOp::LessOrEqual;
-        } else if (two == ">=") {
-          t.op = CompareOp::GreaterOrEqual;
-        } else {
-          t.op = c == '='   ? CompareOp::Equal
-                 : c == '<' ? CompareOp::Less
-                            : CompareOp::Greater;
-        }
-        i += t.op == CompareOp::NotEqual || t.op == CompareOp::LessOrEqual ||
-                     t.op == CompareOp::GreaterOrEqual
-                 ? 2
-                 : 1;
+        t.op = o->op;
+        i += o->text.size();
       } else if (IsDigit(c) || c == '.' || c == '-' || c == '+') {
         size_t end = i + 1;
         while (end < text_.size() && (IsDigit(text_[end]) || text_[end] == '.')) ++end;
-        std::string_view number =
-            text_.substr(c == '+' ? i + 1 : i, end - (c == '+' ? i + 1 : i));
+        size_t digits = c == '+' ? i + 1 : i;  // from_chars takes no plus sign
+        std::string_view number = text_.substr(digits, end - digits);
         auto [stop, ec] =
             std::from_chars(number.data(), number.data() + number.size(), t.number);
         if (ec != std::errc() || stop != number.data() + number.size())
@@ -136,6 +136,13 @@ class Parser {
       }
       tokens_.push_back(std::move(t));
     }
+  }
+
+  const Operator* OperatorAt(size_t i) const {
+    for (const Operator& o : kOperators) {
+      if (text_.substr(i).starts_with(o.text)) return &o;
+    }
+    return nullptr;
   }
 
   const Token& Peek() const { return tokens_[next_]; }

@@ -253,14 +253,5 @@ TEST_F(FilterOnItems, LiteralsAreBoundInPlaceholderOrder) {
   EXPECT_EQ(c.params, (std::vector<Variant>{"a'b", 10.0, int32_t{1}}));
 }
 
-TEST_F(FilterOnItems, UnknownStandardPropertyRaisesTheTargetsError) {
-  try {
-    items_.Find("[Colour] = 'red'");
-    ADD_FAILURE();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.Number(), err::kInvalidProcedureCall);
-  }
-}
-
 }  // namespace
 }  // namespace zanvoro::host

@@ -37,11 +37,16 @@ struct DateParts {
 };
 
 // Valid years are 100..9999; outside, these raise Error(err::kOverflow).
-// Month and day overflow roll over as in DateSerial(2009, 14, 0).
+// Month and day overflow roll over as in DateSerial(2009, 14, 0) (31 January
+// 2010) and DateSerial(2009, 3, 0) (28 February 2009); DateSerial reads the
+// years 0..29 as 2000..2029 and 30..99 as 1930..1999. Hours, minutes and
+// seconds roll over into the neighbouring days the same way.
 Date DateSerial(int year, int month, int day);
 Date TimeSerial(int hour, int minute, int second);
-Date MakeDate(const DateParts& parts);
-DateParts SplitDate(Date d);  // rounded to the nearest second
+Date MakeDate(const DateParts& parts);  // years taken as written
+// Rounded to the nearest second; a serial outside the valid years raises kOverflow.
+DateParts SplitDate(Date d);
+int DaysInMonth(int year, int month);  // REQUIRES: 1 <= month <= 12
 
 int Year(Date d);
 int Month(Date d);
@@ -49,7 +54,9 @@ int Day(Date d);
 int Hour(Date d);
 int Minute(Date d);
 int Second(Date d);
-// Day of the week, Sunday = 1 ... Saturday = 7 when first_day_of_week is 1.
+// Day of the week, Sunday = 1 ... Saturday = 7 when first_day_of_week is 1
+// (1 = Sunday ... 7 = Saturday; 0 means the system's, Sunday); any other
+// first_day_of_week raises kInvalidProcedureCall.
 int Weekday(Date d, int first_day_of_week = 1);
 Date DatePart(Date d);  // midnight of the same day
 Date TimePart(Date d);  // the time on the zero date
@@ -57,7 +64,18 @@ Date TimePart(Date d);  // the time on the zero date
 Date Now();    // local time, to the second
 Date Today();  // local midnight
 
-enum class DateInterval { Year, Quarter, Month, DayOfYear, Day, Weekday, Week, Hour, Minute, Second };
+enum class DateInterval {
+  Year,
+  Quarter,
+  Month,
+  DayOfYear,
+  Day,
+  Weekday,
+  Week,
+  Hour,
+  Minute,
+  Second
+};
 // "yyyy", "q", "m", "y", "d", "w", "ww", "h", "n", "s" (case-insensitive);
 // anything else raises Error(err::kInvalidProcedureCall).
 DateInterval ParseInterval(std::string_view code);
@@ -66,8 +84,11 @@ DateInterval ParseInterval(std::string_view code);
 // zero); months and years clamp to the last day of the target month
 // (31 January + 1 month = 28 or 29 February). Out of range raises kOverflow.
 Date DateAdd(DateInterval interval, double number, Date d);
-// Number of interval boundaries crossed from `from` to `to`: hours compare the
-// hour parts only (08:59 to 09:00 is 1 hour; 08:00 to 08:59 is 0).
+// Number of interval boundaries crossed from `from` to `to`, negative when `to`
+// is earlier: hours compare the hour parts only (08:59 to 09:00 is 1 hour;
+// 08:00 to 08:59 is 0), days the dates (23:59 to 00:01 the next day is 1),
+// months year * 12 + month; weeks count the first days of the week passed,
+// weekdays the whole weeks (days / 7). Both dates are first rounded to the second.
 int64_t DateDiff(DateInterval interval, Date from, Date to, int first_day_of_week = 1);
 
 // The regional formats of the current user, set once by the host from the
@@ -83,8 +104,13 @@ void SetRegionalFormats(RegionalFormats formats);
 // Formats with a picture: the regional-settings letters ("M/d/yyyy",
 // "dddd, MMMM d, yyyy", "h:mm:ss tt", "HH:mm") and the classic Format letters
 // ("HH:MM:SS AM/PM", "mm/dd/yyyy hh:nn", "am/pm", "AMPM"); an "m" next to an
-// hour or before a second is minutes. Named formats "General Date",
-// "Long Date", "Short Date", "Long Time", "Short Time" use the regional ones.
+// hour or before a second is minutes. Hours are 24-hour unless the picture
+// has a designator: "tt" makes "h" 12-hour ("H" stays 24-hour), "AM/PM",
+// "am/pm", "A/P", "a/p" and "AMPM" make every hour 12-hour. Text in single or
+// double quotes and a character after a backslash are copied as they are.
+// Named formats (any case) "General Date", "Long Date", "Short Date",
+// "Long Time" use the regional ones; "Medium Time" is "hh:mm AM/PM" and
+// "Short Time" "HH:mm"; an empty picture is the general date.
 std::string FormatDate(Date d, std::string_view format);
 // The general date text: short date, a space and the long time; the date
 // alone at midnight; the time alone on the zero date.
@@ -95,13 +121,17 @@ std::string ShortDateText(Date d);  // the regional short date
 // Year, month, day, hour and minute without leading zeros joined by TAB:
 // 7 March 2009 09:05 gives "2009\t3\t7\t9\t5".
 std::string SortableDateText(Date d);
-// Reads the sortable text back (three to five fields); nullopt when it is not one.
+// Reads the sortable text back (three to five fields, spaces around a field
+// allowed); nullopt when it is not one or names no real date and time.
 std::optional<Date> ReadSortableDateText(std::string_view text);
 
 // Reads an ordinary date text: ISO "2009-03-07 09:05:00", the regional short
 // date with an optional time, "7 March 2009", "March 7, 2009 9:05 PM",
-// month names in English, times alone ("9:05", "9:05:30 PM"). nullopt when
-// the text is not a date.
+// month names in English, times alone ("9:05", "9:05:30 PM"). The numeric
+// date follows the order of the regional short date (M/d/yyyy or d/M/yyyy);
+// a date without a year is in the current year; two-digit years 00..29 are
+// 2000..2029, 30..99 are 1930..1999. A time alone is on the zero date.
+// nullopt when the text is not a date or names a day that does not exist.
 std::optional<Date> ParseDate(std::string_view text);
 bool IsDate(std::string_view text);
 

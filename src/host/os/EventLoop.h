@@ -25,24 +25,29 @@ class EventLoop {
   void Post(Task task);
   // Runs `task` every `interval` until KillTimer; the first run is one
   // interval from now. A timer whose task is still running is not started
-  // again. Loop thread only.
+  // again; a loop that fell behind skips the missed ticks instead of running
+  // them in a burst. Ids are never 0. Loop thread only; a task may kill its
+  // own timer.
   TimerId SetTimer(std::chrono::milliseconds interval, Task task);
   void KillTimer(TimerId id);
 
   // Runs tasks and timers until Quit() is called. A task that throws is
-  // reported on stderr and the loop goes on.
+  // reported on stderr and the loop goes on. Returns at once when called
+  // from inside a running task.
   void Run();
   // Asks Run() to return after the current task. Thread-safe and safe to
-  // call from a signal handler.
+  // call from a signal handler. The request stays: a later Run() or
+  // RunUntil() returns at once; tasks still queued stay queued.
   void Quit();
   bool QuitRequested() const;
 
   // For tests and for commands that do one thing: runs what is queued and
-  // due now without waiting; returns the number of tasks run. Returns 0 when
-  // called from inside a running task.
+  // due now without waiting (not the tasks those post); returns the number
+  // of tasks and timer runs. Returns 0 when called from inside a running task.
   size_t RunPending();
-  // Runs tasks and timers until `done()` is true or `timeout` passed;
-  // returns done().
+  // Runs tasks and timers until `done()` is true, `timeout` passed or Quit()
+  // was called; returns done(). Inside a running task it runs nothing and
+  // returns done() at once.
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
   // Ends Run() on SIGINT and SIGTERM (installs the handlers; one loop only).

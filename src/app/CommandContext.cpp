@@ -1,0 +1,37 @@
+#include "app/CommandContext.h"
+
+#include <ostream>
+
+#include "host/os/Hive.h"
+#include "host/os/Profile.h"
+
+namespace zanvoro::app {
+
+CommandContext::CommandContext(std::ostream& out, std::ostream& err)
+    : out_(out), err_(err) {}
+
+CommandContext::~CommandContext() = default;
+
+std::filesystem::path CommandContext::ProfileFolder() const {
+  if (profile_option_.empty()) return host::Profile::DefaultFolder();
+  return profile_option_;
+}
+
+host::Profile& CommandContext::Profile() {
+  if (!profile_) {
+    profile_ = std::make_unique<host::Profile>(host::Profile::Load(ProfileFolder()));
+  }
+  return *profile_;
+}
+
+host::Hive& CommandContext::Hive() {
+  if (!hive_) {
+    hive_ = std::make_unique<host::Hive>(Profile().EffectiveHivePath());
+    if (const auto& warning = hive_->Warning()) {
+      err_ << "zanvoro: warning: " << warning->Description() << std::endl;
+    }
+  }
+  return *hive_;
+}
+
+}  // namespace zanvoro::app

@@ -1,0 +1,46 @@
+// What every command of the `zanvoro` program shares: the output streams and
+// the user's profile and hive, opened when a command first asks for them.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace zanvoro::host {
+class Hive;
+struct Profile;
+}  // namespace zanvoro::host
+
+namespace zanvoro::app {
+
+class CommandContext {
+ public:
+  CommandContext(std::ostream& out, std::ostream& err);
+  ~CommandContext();
+  CommandContext(const CommandContext&) = delete;
+  CommandContext& operator=(const CommandContext&) = delete;
+
+  std::ostream& Out() { return out_; }
+  std::ostream& Err() { return err_; }
+
+  // The text of the global --profile option; empty means the default folder.
+  std::string& ProfileOption() { return profile_option_; }
+  std::filesystem::path ProfileFolder() const;
+
+  // Loads the profile on first use (creating a default one in an empty
+  // folder); raises the profile's Error when it is malformed.
+  host::Profile& Profile();
+  // Opens the profile's hive on first use; a damaged hive file that was set
+  // aside is reported on Err() as a warning, and the command goes on.
+  host::Hive& Hive();
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  std::string profile_option_;
+  std::unique_ptr<host::Profile> profile_;
+  std::unique_ptr<host::Hive> hive_;
+};
+
+}  // namespace zanvoro::app

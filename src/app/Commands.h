@@ -1,0 +1,31 @@
+// The command line of the `zanvoro` program: the global option --profile DIR
+// and one subcommand. Each group of commands adds itself to the program's
+// command line with an Add...Commands function; a new group is one more
+// function called from RunCommandLine.
+#pragma once
+
+#include <iosfwd>
+
+namespace CLI {
+class App;
+}  // namespace CLI
+
+namespace zanvoro::app {
+
+class CommandContext;
+
+// Parses and runs the command line; returns the exit code: 0 on success, 1
+// when the command failed (one line "zanvoro: <what went wrong>" on `err`),
+// the parser's own non-zero code for a malformed command line (with its
+// message and a hint to --help). Nothing escapes as an exception.
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
+                   std::ostream& err);
+
+// `run`: opens the profile, runs the session until SIGINT or SIGTERM.
+void AddRunCommand(CLI::App& app, CommandContext& context);
+// `profile show`.
+void AddProfileCommands(CLI::App& app, CommandContext& context);
+// `hive get KEY NAME`, `hive set KEY NAME VALUE`.
+void AddHiveCommands(CLI::App& app, CommandContext& context);
+
+}  // namespace zanvoro::app

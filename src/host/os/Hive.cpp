@@ -224,7 +224,15 @@ struct Hive::State {
                   "Cannot use the settings hive " + path.string() + ": " + problem.what(),
                   kSource);
     } catch (const std::exception& problem) {
-      std::filesystem::path moved = SetAsideCorruptFile(path);
+      std::filesystem::path moved;
+      try {
+        moved = SetAsideCorruptFile(path);
+      } catch (const Error&) {
+        // Another process sharing the hive set it aside or replaced it first.
+        if (StampOf(path) == before) throw;
+        Load();
+        return;
+      }
       warning = Error(err::kCorruptData,
                       "The settings hive " + path.string() + " is damaged (" +
                           problem.what() + "); it was set aside as " + moved.string() +

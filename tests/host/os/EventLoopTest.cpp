@@ -163,11 +163,6 @@ TEST(EventLoop, QuitEndsRunAfterTheCurrentTaskAndKeepsTheRestQueued) {
   EXPECT_EQ(order, (std::vector<int>{1, 2}));
 }
 
-TEST(EventLoop, RunUntilGivesUpAtTheTimeout) {
-  EventLoop loop;
-  EXPECT_FALSE(loop.RunUntil([] { return false; }, milliseconds(5)));
-}
-
 TEST(EventLoop, SigtermEndsRunWhenAskedTo) {
   EventLoop loop;
   loop.QuitOnSignals();

@@ -940,10 +940,10 @@ std::optional<ItemRow> SqliteBackend::LoadItemById(int64_t id) {
 }
 
 std::vector<PropertyRow> SqliteBackend::LoadProperties(int64_t item_id) {
-  Query q(
-      *impl_,
-      "SELECT n.name, p.type, p.text_value, p.num_value FROM item_properties p "
-      "JOIN property_names n ON n.id = p.name_id WHERE p.item_id = ?1 ORDER BY p.rowid");
+  Query q(*impl_,
+          "SELECT n.name, p.type, p.text_value, p.num_value FROM item_properties p "
+          "JOIN property_names n ON n.id = p.name_id WHERE p.item_id = ?1 ORDER BY "
+          "p.name_id");
   q.Bind(1, item_id);
   std::vector<PropertyRow> out;
   while (q.Step()) {

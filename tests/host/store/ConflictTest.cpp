@@ -1,0 +1,77 @@
+#include "ChildProcess.h"
+#include "StoreTestSupport.h"
+#include "host/store/UserProperties.h"
+
+namespace zanvoro::host::testing {
+namespace {
+
+class ConflictTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    ann_ = OpenShared(Ann());
+    folder_ = ann_->Stores()[0]->GetRootFolder()->Folders().Add("Cases", ItemType::Post);
+    auto item = folder_->Items()->Add();
+    item->SetSubject("first");
+    item->Save();
+    entry_id_ = item->EntryID();
+  }
+
+  std::unique_ptr<NameSpace> ann_;
+  std::shared_ptr<MAPIFolder> folder_;
+  std::string entry_id_;
+};
+
+TEST_F(ConflictTest, SaveAfterAnotherSessionSavedRaisesObjectChanged) {
+  auto bob = OpenShared(Bob());
+  auto mine = ann_->GetItemFromID(entry_id_);
+  auto theirs = bob->GetItemFromID(entry_id_);
+  theirs->SetSubject("theirs");
+  theirs->Save();
+  mine->SetSubject("mine");
+  ExpectError(err::kObjectChanged, [&] { mine->Save(); });
+  EXPECT_EQ(ann_->GetItemFromID(entry_id_)->Subject(), "theirs")
+      << "the failed save stored nothing";
+}
+
+TEST_F(ConflictTest, TwoObjectsOfOneItemInOneSessionConflictToo) {
+  auto a = ann_->GetItemFromID(entry_id_);
+  auto b = ann_->GetItemFromID(entry_id_);
+  a->UserProperties()
+      .Add("Case.Status", UserPropertyType::Text)
+      ->SetValue(Variant("Open"));
+  a->Save();
+  b->SetSubject("late");
+  ExpectError(err::kObjectChanged, [&] { b->Save(); });
+  EXPECT_EQ(ann_->GetItemFromID(entry_id_)->UserProperties().Count(), 1);
+}
+
+TEST_F(ConflictTest, SaveAfterItWasDeletedRaisesObjectDeleted) {
+  auto bob = OpenShared(Bob());
+  auto mine = ann_->GetItemFromID(entry_id_);
+  bob->GetItemFromID(entry_id_)->Delete();
+  mine->SetSubject("too late");
+  ExpectError(err::kObjectDeleted, [&] { mine->Save(); });
+  ExpectError(err::kObjectDeleted, [&] { mine->UserProperties(); });
+  ExpectError(err::kObjectDeleted, [&] { mine->Move(folder_->Parent()); });
+  ExpectError(err::kObjectDeleted, [&] { mine->Copy(); });
+}
+
+TEST_F(ConflictTest, SaveAfterAnotherProcessSavedRaisesObjectChanged) {
+  auto mine = ann_->GetItemFromID(entry_id_);
+  ASSERT_EQ(RunChild("edit", SharedPath(), entry_id_), 0);
+  mine->SetSubject("mine");
+  ExpectError(err::kObjectChanged, [&] { mine->Save(); });
+  EXPECT_EQ(ann_->GetItemFromID(entry_id_)->Subject(), "changed by another process");
+}
+
+TEST_F(ConflictTest, ASavedItemCanBeSavedAgainAndAgain) {
+  auto item = ann_->GetItemFromID(entry_id_);
+  for (int i = 0; i < 3; ++i) {
+    item->SetSubject("round " + std::to_string(i));
+    item->Save();
+  }
+  EXPECT_EQ(ann_->GetItemFromID(entry_id_)->Subject(), "round 2");
+}
+
+}  // namespace
+}  // namespace zanvoro::host::testing

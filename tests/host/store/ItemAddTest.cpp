@@ -1,0 +1,90 @@
+#include "ChildProcess.h"
+#include "StoreTestSupport.h"
+
+namespace zanvoro::host::testing {
+namespace {
+
+class ItemAddTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    ann_ = OpenShared(Ann());
+    folder_ = ann_->Stores()[0]->GetRootFolder()->Folders().Add("Monitored");
+    subscription_ =
+        folder_->Items()->Subscribe([this](const std::shared_ptr<Item>& item) {
+          EXPECT_FALSE(in_save_) << "never run inside the save that caused it";
+          seen_.push_back(item->Subject());
+        });
+  }
+
+  void SaveNew(const std::shared_ptr<MAPIFolder>& folder, const std::string& subject) {
+    auto item = folder->Items()->Add();
+    item->SetSubject(subject);
+    in_save_ = true;
+    item->Save();
+    in_save_ = false;
+  }
+
+  std::unique_ptr<NameSpace> ann_;
+  std::shared_ptr<MAPIFolder> folder_;
+  Subscription subscription_;
+  std::vector<std::string> seen_;
+  bool in_save_ = false;
+};
+
+TEST_F(ItemAddTest, FiresOnTheLoopForAnItemSavedHere) {
+  SaveNew(folder_, "one");
+  EXPECT_TRUE(seen_.empty());
+  EXPECT_TRUE(RunUntil([&] { return seen_.size() == 1; }));
+  EXPECT_EQ(seen_[0], "one");
+}
+
+TEST_F(ItemAddTest, FiresOnceForANewItemNotForLaterSaves) {
+  auto item = folder_->Items()->Add();
+  item->Save();
+  item->SetSubject("again");
+  item->Save();
+  loop_.RunUntil([] { return false; }, std::chrono::milliseconds(300));
+  EXPECT_EQ(seen_.size(), 1u);
+}
+
+TEST_F(ItemAddTest, FiresForItemsMovedOrCopiedIn) {
+  auto other = folder_->Parent()->Folders().Add("Elsewhere");
+  auto item = other->Items()->Add();
+  item->SetSubject("moved");
+  item->Save();
+  item->Move(folder_);
+  auto copy = item->Copy();
+  EXPECT_TRUE(RunUntil([&] { return seen_.size() == 2; }));
+  EXPECT_EQ(seen_, (std::vector<std::string>{"moved", "moved"}));
+}
+
+TEST_F(ItemAddTest, DoesNotFireForOtherFolders) {
+  SaveNew(folder_->Parent(), "not here");
+  SaveNew(folder_, "here");
+  EXPECT_TRUE(RunUntil([&] { return !seen_.empty(); }));
+  loop_.RunUntil([] { return false; }, std::chrono::milliseconds(300));
+  EXPECT_EQ(seen_, std::vector<std::string>{"here"});
+}
+
+TEST_F(ItemAddTest, FiresForAnItemSavedByAnotherSession) {
+  auto bob = OpenShared(Bob());
+  SaveNew(bob->GetFolderFromID(folder_->EntryID()), "from Bob");
+  EXPECT_TRUE(RunUntil([&] { return seen_.size() == 1; }));
+  EXPECT_EQ(seen_[0], "from Bob");
+}
+
+TEST_F(ItemAddTest, FiresForAnItemSavedByAnotherProcess) {
+  ASSERT_EQ(RunChild("save-new", SharedPath(), "", folder_->EntryID()), 0);
+  EXPECT_TRUE(RunUntil([&] { return seen_.size() == 1; }));
+  EXPECT_EQ(seen_[0], "from another process");
+}
+
+TEST_F(ItemAddTest, StopsWhenTheSubscriptionEnds) {
+  subscription_.Cancel();
+  SaveNew(folder_, "unheard");
+  loop_.RunUntil([] { return false; }, std::chrono::milliseconds(300));
+  EXPECT_TRUE(seen_.empty());
+}
+
+}  // namespace
+}  // namespace zanvoro::host::testing

@@ -1,0 +1,335 @@
+#include <fstream>
+
+#include "StoreTestSupport.h"
+#include "host/store/Attachments.h"
+#include "host/store/Recipients.h"
+#include "host/store/UserProperties.h"
+
+namespace zanvoro::host::testing {
+namespace {
+
+using ItemTest = StoreTest;
+
+// A value for every standard property that differs from its default.
+Variant SampleValue(const StandardProperty& p) {
+  switch (p.kind) {
+    case PropKind::Text:
+      return Variant("v-" + std::string(p.name) + " \xC3\xA9 'q'");
+    case PropKind::Long:
+      return Variant(int32_t{static_cast<int32_t>(p.prop) + 2});
+    case PropKind::Date:
+      return Variant(Date(39879.25 + static_cast<int>(p.prop)));
+    case PropKind::Boolean:
+      return Variant(true);
+  }
+  return Variant();
+}
+
+TEST_F(ItemTest, EveryStandardPropertyRoundTrips) {
+  std::string entry_id;
+  {
+    auto ns = OpenAnn();
+    auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+    for (const StandardProperty& p : StandardProperties())
+      item->Set(p.prop, SampleValue(p));
+    item->Save();
+    entry_id = item->EntryID();
+    EXPECT_EQ(entry_id.size(), 48u);
+  }
+  auto ns = OpenAnn();
+  auto item = ns->GetItemFromID(entry_id);
+  for (const StandardProperty& p : StandardProperties()) {
+    if (p.prop == Prop::LastModificationTime || p.prop == Prop::Size) continue;
+    EXPECT_EQ(item->Get(p.prop), SampleValue(p)) << p.name;
+  }
+  EXPECT_GT(item->Size(), 0);
+  EXPECT_TRUE(item->Saved());
+}
+
+TEST_F(ItemTest, NewItemsTakeTheClassOfTheirFolder) {
+  auto ns = OpenAnn();
+  auto inbox = ns->GetDefaultFolder(DefaultFolder::Inbox);
+  struct {
+    ItemType type;
+    const char* message_class;
+  } cases[] = {
+      {ItemType::Mail, "IPM.Note"},
+      {ItemType::Post, "IPM.Post"},
+      {ItemType::Appointment, "IPM.Appointment"},
+      {ItemType::Contact, "IPM.Contact"},
+      {ItemType::Task, "IPM.Task"},
+      {ItemType::Note, "IPM.StickyNote"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    auto folder = inbox->Folders().Add("f" + std::to_string(n++), c.type);
+    EXPECT_EQ(folder->Items()->Add()->MessageClass(), c.message_class);
+  }
+  EXPECT_EQ(inbox->Items()->Add("IPM.Post.PLWSupportCase")->MessageClass(),
+            "IPM.Post.PLWSupportCase");
+}
+
+TEST_F(ItemTest, NewItemHasDefaultsAndIsNotSaved) {
+  auto ns = OpenAnn();
+  auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+  EXPECT_FALSE(item->Saved());
+  EXPECT_EQ(item->EntryID(), "");
+  EXPECT_EQ(item->Importance(), 1);
+  EXPECT_TRUE(item->DueDate().IsNoDate());
+  EXPECT_FALSE(item->UnRead());
+  item->Save();
+  EXPECT_TRUE(item->Saved());
+  EXPECT_FALSE(item->ReceivedTime().IsNoDate()) << "a posted item is received when saved";
+  EXPECT_GE(item->LastModificationTime(), item->CreationTime());
+  item->SetSubject("changed");
+  EXPECT_FALSE(item->Saved());
+}
+
+TEST_F(ItemTest, SettingAStandardPropertyConvertsOrRefuses) {
+  auto ns = OpenAnn();
+  auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+  item->Set(Prop::Importance, Variant("2"));
+  EXPECT_EQ(item->Importance(), 2);
+  item->Set(Prop::Subject, Variant(42.5));
+  EXPECT_EQ(item->Subject(), "42.5");
+  ExpectError(err::kTypeMismatch, [&] { item->Set(Prop::Importance, Variant("high")); });
+  ExpectError(err::kTypeMismatch, [&] { item->Set(Prop::DueDate, Variant("someday")); });
+  EXPECT_EQ(item->Importance(), 2);
+}
+
+TEST_F(ItemTest, UserPropertiesKeepTheirTypesAndValues) {
+  std::string entry_id;
+  {
+    auto ns = OpenAnn();
+    auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+    auto& props = item->UserProperties();
+    props.Add("Case.CaseNumber", UserPropertyType::Text)->SetValue(Variant(42));
+    props.Add("Case.TimeSpent", UserPropertyType::Number)->SetValue(Variant("90"));
+    props.Add("Case.Cost", UserPropertyType::Currency)->SetValue(Variant(12.3456));
+    props.Add("Case.DueDate", UserPropertyType::DateTime)
+        ->SetValue(Variant(Date(39879.378472)));
+    props.Add("Case.Billable", UserPropertyType::YesNo)->SetValue(Variant("True"));
+    props.Add("Case.Empty", UserPropertyType::DateTime);
+    item->Save();
+    entry_id = item->EntryID();
+  }
+  auto ns = OpenAnn();
+  auto item = ns->GetItemFromID(entry_id);
+  auto& props = item->UserProperties();
+  EXPECT_EQ(props.Count(), 6);
+  EXPECT_EQ(props.Find("case.casenumber")->Value(), Variant("42"));
+  EXPECT_EQ(props.Find("Case.TimeSpent")->Value(), Variant(90.0));
+  EXPECT_EQ(props.Find("Case.Cost")->Value(), Variant(Currency::FromScaled(123456)));
+  EXPECT_EQ(props.Find("Case.DueDate")->Value(), Variant(Date(39879.378472)));
+  EXPECT_EQ(props.Find("Case.Billable")->Value(), Variant(true));
+  EXPECT_EQ(props.Find("Case.Empty")->Value(), Variant(Date::NoDate()));
+  EXPECT_EQ(props.Find("Case.TimeSpent")->Type(), UserPropertyType::Number);
+  EXPECT_EQ(props.Find("Case.Missing"), nullptr);
+}
+
+TEST_F(ItemTest, UserPropertyValuesThatCannotConvertAreRefused) {
+  auto ns = OpenAnn();
+  auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+  auto* number = item->UserProperties().Add("n", UserPropertyType::Number);
+  number->SetValue(Variant(5));
+  ExpectError(err::kTypeMismatch, [&] { number->SetValue(Variant("five")); });
+  EXPECT_EQ(number->Value(), Variant(5.0));
+  auto* date = item->UserProperties().Add("d", UserPropertyType::DateTime);
+  ExpectError(err::kTypeMismatch, [&] { date->SetValue(Variant("not a date")); });
+  ExpectError(err::kCallFailed,
+              [&] { item->UserProperties().Add("N", UserPropertyType::Text); });
+  EXPECT_EQ(item->UserProperties().Add("N", UserPropertyType::Number), number);
+}
+
+TEST_F(ItemTest, RemovedUserPropertiesStayRemoved) {
+  auto ns = OpenAnn();
+  auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+  item->UserProperties().Add("a", UserPropertyType::Text)->SetValue(Variant("1"));
+  item->UserProperties().Add("b", UserPropertyType::Text)->SetValue(Variant("2"));
+  item->Save();
+  item->UserProperties().Remove(1);
+  EXPECT_FALSE(item->Saved());
+  item->Save();
+  auto again = ns->GetItemFromID(item->EntryID());
+  ASSERT_EQ(again->UserProperties().Count(), 1);
+  EXPECT_EQ(again->UserProperties().Item(1)->Name(), "b");
+}
+
+TEST_F(ItemTest, AddToFolderRecordsAFolderField) {
+  auto ns = OpenAnn();
+  auto inbox = ns->GetDefaultFolder(DefaultFolder::Inbox);
+  auto item = inbox->Items()->Add();
+  item->UserProperties().Add("Technician", UserPropertyType::Text, true);
+  item->UserProperties().Add("Private", UserPropertyType::Text, false);
+  item->Save();
+  auto fields = inbox->UserDefinedProperties();
+  ASSERT_EQ(fields.size(), 1u);
+  EXPECT_EQ(fields[0].Name, "Technician");
+  EXPECT_EQ(fields[0].Type, UserPropertyType::Text);
+}
+
+TEST_F(ItemTest, RecipientsRoundTripAndResolveAgainstContacts) {
+  auto ns = OpenAnn();
+  auto contact = ns->GetDefaultFolder(DefaultFolder::Contacts)->Items()->Add();
+  contact->SetFullName("Carl Meyer");
+  contact->SetEmail1Address("carl@example.com");
+  contact->SetMobileTelephoneNumber("+1 555 0100");
+  contact->SetCompanyName("Acme");
+  contact->Save();
+
+  auto mail = ns->GetDefaultFolder(DefaultFolder::Drafts)->Items()->Add();
+  auto* to = mail->Recipients().Add("carl meyer");
+  auto* cc = mail->Recipients().Add("nobody at all");
+  cc->SetType(RecipientType::CC);
+  mail->Recipients().Add("dora@example.org")->SetType(RecipientType::BCC);
+  EXPECT_FALSE(mail->Recipients().ResolveAll());
+  EXPECT_TRUE(to->Resolved());
+  EXPECT_EQ(to->Name(), "Carl Meyer");
+  EXPECT_EQ(to->Address(), "carl@example.com");
+  EXPECT_EQ(to->AddressEntry()->MobileTelephoneNumber, "+1 555 0100");
+  EXPECT_EQ(to->AddressEntry()->CompanyName, "Acme");
+  EXPECT_FALSE(cc->Resolved());
+  mail->Save();
+
+  auto again = ns->GetItemFromID(mail->EntryID());
+  auto& r = again->Recipients();
+  ASSERT_EQ(r.Count(), 3);
+  EXPECT_EQ(r.Item(1)->Address(), "carl@example.com");
+  EXPECT_EQ(r.Item(2)->Type(), RecipientType::CC);
+  EXPECT_FALSE(r.Item(2)->Resolved());
+  EXPECT_EQ(r.Item(3)->Address(), "dora@example.org");
+  EXPECT_EQ(r.Item(3)->Type(), RecipientType::BCC);
+  r.Remove(2);
+  again->Save();
+  EXPECT_EQ(ns->GetItemFromID(mail->EntryID())->Recipients().Count(), 2);
+}
+
+TEST_F(ItemTest, AttachmentsKeepTheirBytes) {
+  auto ns = OpenAnn();
+  std::string source = dir_.File("report.bin");
+  std::string bytes("a\0b\xff\x01 end", 9);
+  std::ofstream(source, std::ios::binary) << bytes;
+  auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+  item->Attachments().Add(source, "Report");
+  auto* logo = item->Attachments().AddBytes("logo.png", "PNG...", "image/png");
+  logo->SetContentId("logo@zanvoro");
+  ExpectError(err::kFileNotFound, [&] { item->Attachments().Add(dir_.File("missing")); });
+  item->Save();
+
+  auto again = ns->GetItemFromID(item->EntryID());
+  auto& a = again->Attachments();
+  ASSERT_EQ(a.Count(), 2);
+  EXPECT_EQ(a.Item(1)->FileName(), "report.bin");
+  EXPECT_EQ(a.Item(1)->DisplayName(), "Report");
+  EXPECT_EQ(a.Item(1)->Bytes(), bytes);
+  EXPECT_EQ(a.Item(2)->ContentId(), "logo@zanvoro");
+  EXPECT_EQ(a.Item(2)->MimeType(), "image/png");
+  std::string copy = dir_.File("copy.bin");
+  a.Item(1)->SaveAsFile(copy);
+  std::ifstream in(copy, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+  ExpectError(err::kPathNotFound,
+              [&] { a.Item(1)->SaveAsFile(dir_.File("no/such/dir")); });
+}
+
+TEST_F(ItemTest, CopyMakesASavedTwinWithEverything) {
+  auto ns = OpenAnn();
+  auto items = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items();
+  auto item = items->Add();
+  item->SetSubject("original");
+  item->UserProperties()
+      .Add("Case.Status", UserPropertyType::Text)
+      ->SetValue(Variant("Open"));
+  item->Recipients().Add("x@example.com");
+  item->Attachments().AddBytes("a.txt", "A");
+  item->Save();
+  auto copy = item->Copy();
+  EXPECT_NE(copy->EntryID(), item->EntryID());
+  EXPECT_TRUE(copy->Saved());
+  EXPECT_EQ(copy->Subject(), "original");
+  EXPECT_EQ(copy->UserProperties().Find("Case.Status")->Value(), Variant("Open"));
+  EXPECT_EQ(copy->Recipients().Count(), 1);
+  EXPECT_EQ(copy->Attachments().Item(1)->Bytes(), "A");
+  EXPECT_EQ(items->Count(), 2);
+}
+
+TEST_F(ItemTest, MoveWithinAStoreKeepsTheEntryId) {
+  auto ns = OpenAnn();
+  auto inbox = ns->GetDefaultFolder(DefaultFolder::Inbox);
+  auto archive = inbox->Folders().Add("Archive");
+  auto item = inbox->Items()->Add();
+  item->SetSubject("move me");
+  item->Save();
+  auto moved = item->Move(archive);
+  EXPECT_EQ(moved->EntryID(), item->EntryID());
+  EXPECT_EQ(moved->Parent()->Name(), "Archive");
+  EXPECT_EQ(inbox->Items()->Count(), 0);
+  EXPECT_EQ(archive->Items()->Count(), 1);
+}
+
+TEST_F(ItemTest, MoveToAnotherStoreCarriesEverything) {
+  auto ns = OpenAnn();
+  auto shared = ns->AddStore(SharedPath(), "Helpdesk");
+  auto cases = shared->GetRootFolder()->Folders().Add("Cases", ItemType::Post);
+  auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+  item->SetSubject("to the helpdesk");
+  item->UserProperties()
+      .Add("Case.CaseNumber", UserPropertyType::Text)
+      ->SetValue(Variant("7"));
+  item->Recipients().Add("ann@example.com")->Resolve();
+  item->Attachments().AddBytes("a.txt", "A");
+  item->Save();
+  auto moved = item->Move(cases);
+  EXPECT_EQ(moved->GetStore(), shared);
+  EXPECT_EQ(moved->Subject(), "to the helpdesk");
+  EXPECT_EQ(moved->UserProperties().Find("Case.CaseNumber")->Value(), Variant("7"));
+  EXPECT_TRUE(moved->Recipients().Item(1)->Resolved());
+  EXPECT_EQ(moved->Attachments().Item(1)->Bytes(), "A");
+  EXPECT_EQ(ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Count(), 0);
+  ExpectError(err::kObjectDeleted, [&] { item->Save(); });
+}
+
+TEST_F(ItemTest, DeleteInAMailboxGoesToDeletedItemsThenForGood) {
+  auto ns = OpenAnn();
+  auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+  item->Save();
+  item->Delete();
+  auto deleted = ns->GetDefaultFolder(DefaultFolder::DeletedItems);
+  EXPECT_EQ(deleted->Items()->Count(), 1);
+  deleted->Items()->Item(1)->Delete();
+  EXPECT_EQ(deleted->Items()->Count(), 0);
+  ExpectError(err::kNotFound, [&] { ns->GetItemFromID(item->EntryID()); });
+}
+
+TEST_F(ItemTest, CloseDiscardingDropsUnsavedChanges) {
+  auto ns = OpenAnn();
+  auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
+  item->SetSubject("kept");
+  item->Close(SaveMode::Save);
+  item->SetSubject("dropped");
+  item->UserProperties().Add("x", UserPropertyType::Text);
+  item->Close(SaveMode::Discard);
+  EXPECT_EQ(item->Subject(), "kept");
+  EXPECT_EQ(item->UserProperties().Count(), 0);
+  EXPECT_TRUE(item->Saved());
+}
+
+TEST_F(ItemTest, ItemsAreIndexedInCreationOrderOrSorted) {
+  auto ns = OpenAnn();
+  auto items = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items();
+  for (const char* subject : {"b", "c", "a"}) {
+    auto item = items->Add();
+    item->SetSubject(subject);
+    item->Save();
+  }
+  EXPECT_EQ(items->Count(), 3);
+  EXPECT_EQ(items->Item(1)->Subject(), "b");
+  EXPECT_EQ(items->Item(3)->Subject(), "a");
+  ExpectError(err::kSubscriptOutOfRange, [&] { items->Item(4); });
+  items->Sort("Subject", SortOrder::Descending);
+  EXPECT_EQ(items->Item(1)->Subject(), "c");
+  EXPECT_EQ(items->Item(3)->Subject(), "a");
+}
+
+}  // namespace
+}  // namespace zanvoro::host::testing

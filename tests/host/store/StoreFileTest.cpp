@@ -1,0 +1,116 @@
+#include <sqlite3.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "ChildProcess.h"
+#include "StoreTestSupport.h"
+#include "host/store/SqliteBackend.h"
+#include "host/store/UserProperties.h"
+
+namespace zanvoro::host::testing {
+namespace {
+
+using StoreFileTest = StoreTest;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Changes a store file behind the store's back, as damage or another
+// version would.
+void Tamper(const std::string& path, const char* sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
+TEST_F(StoreFileTest, AnOlderSchemaIsMigratedOnOpen) {
+  SqliteBackend::CreateAtVersionForTesting(SharedPath(), 1, NewStore{"Helpdesk"});
+  auto ns = OpenShared(Ann());
+  auto store = ns->Stores()[0];
+  EXPECT_EQ(store->Backend().Info().schema_version, SqliteBackend::kSchemaVersion);
+  EXPECT_EQ(store->DisplayName(), "Helpdesk");
+  auto item = store->GetRootFolder()->Items()->Add();
+  item->SetMessageID("<1@example.com>");
+  item->UserProperties().Add("Technician", UserPropertyType::Text, true);
+  item->Save();
+  EXPECT_EQ(ns->GetItemFromID(item->EntryID())->MessageID(), "<1@example.com>");
+  EXPECT_EQ(store->GetRootFolder()->UserDefinedProperties().size(), 1u);
+}
+
+TEST_F(StoreFileTest, ANewerSchemaIsRefused) {
+  OpenShared(Ann());
+  Tamper(SharedPath(), "UPDATE meta SET value = '99' WHERE key = 'schema_version'");
+  try {
+    OpenShared(Ann());
+    ADD_FAILURE() << "opened a newer store";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), err::kVersionMismatch);
+    EXPECT_NE(e.Description().find(SharedPath()), std::string::npos) << e.Description();
+    EXPECT_NE(e.Description().find("99"), std::string::npos) << e.Description();
+  }
+}
+
+TEST_F(StoreFileTest, AFileThatIsNotAStoreIsReportedAndLeftAlone) {
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 7919) % 251);
+  std::ofstream(SharedPath(), std::ios::binary) << garbage;
+  try {
+    OpenShared(Ann());
+    ADD_FAILURE() << "opened garbage";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), err::kCorruptData);
+    EXPECT_NE(e.Description().find(SharedPath()), std::string::npos) << e.Description();
+  }
+  EXPECT_EQ(ReadAll(SharedPath()), garbage);
+}
+
+TEST_F(StoreFileTest, ADatabaseMissingAStoreTableIsReported) {
+  OpenShared(Ann());
+  Tamper(SharedPath(), "DROP TABLE recipients");
+  try {
+    OpenShared(Ann());
+    ADD_FAILURE() << "opened a damaged store";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), err::kCorruptData);
+    EXPECT_NE(e.Description().find("recipients"), std::string::npos) << e.Description();
+  }
+}
+
+TEST_F(StoreFileTest, AnotherProgramsDatabaseIsNotTakenOver) {
+  Tamper(SharedPath(), "CREATE TABLE notes(x)");
+  ExpectError(err::kCorruptData, [&] { OpenShared(Ann()); });
+}
+
+TEST_F(StoreFileTest, AMoveCutShortLeavesTheItemExactlyOnce) {
+  std::string entry_id, archive_id;
+  {
+    auto ns = OpenShared(Ann());
+    auto root = ns->Stores()[0]->GetRootFolder();
+    auto open = root->Folders().Add("Open");
+    archive_id = root->Folders().Add("Archive")->EntryID();
+    auto item = open->Items()->Add();
+    item->SetSubject("survivor");
+    item->Save();
+    entry_id = item->EntryID();
+  }
+  for (const char* step : {"move-crash:move:updated", "move-crash:move:logged"}) {
+    ASSERT_EQ(RunChild(step, SharedPath(), entry_id, archive_id), 3) << step;
+    auto ns = OpenShared(Ann());
+    auto root = ns->Stores()[0]->GetRootFolder();
+    EXPECT_EQ(root->Folders().Item("Open")->Items()->Count(), 1) << step;
+    EXPECT_EQ(root->Folders().Item("Archive")->Items()->Count(), 0) << step;
+    EXPECT_EQ(ns->GetItemFromID(entry_id)->Subject(), "survivor");
+  }
+  auto ns = OpenShared(Ann());
+  ns->GetItemFromID(entry_id)->Move(ns->GetFolderFromID(archive_id));
+  EXPECT_EQ(ns->GetFolderFromID(archive_id)->Items()->Count(), 1)
+      << "the store still works";
+}
+
+}  // namespace
+}  // namespace zanvoro::host::testing

@@ -36,7 +36,7 @@ struct ExportedMail {
 // inline pictures, a plain one (BodyFormat 1) alone; then the attachments.
 // Threading and importance headers follow the item's fields. Raises
 // Error(err::kCallFailed) for an item without recipients or with a recipient
-// that has no address.
-ExportedMail ExportMessage(const Item& item, const ExportOptions& options);
+// that has no address. Reads the item (loading its parts) and changes nothing.
+ExportedMail ExportMessage(Item& item, const ExportOptions& options);
 
 }  // namespace zanvoro::host

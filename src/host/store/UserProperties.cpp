@@ -1,5 +1,8 @@
 #include "host/store/UserProperties.h"
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 
@@ -91,24 +94,24 @@ void UserProperties::Remove(int32_t index) {
 
 UserProperties::Changes UserProperties::Diff() const {
   Changes changes;
+  std::unordered_map<std::string, const Stored*> stored;
+  stored.reserve(stored_.size());
+  for (const Stored& s : stored_) stored.emplace(s.key, &s);
+  std::unordered_set<std::string> kept;
+  kept.reserve(items_.size());
   for (const auto& p : items_) {
     std::string key = LCase(p->Name());
-    const Stored* stored = nullptr;
-    for (const Stored& s : stored_) {
-      if (s.key == key) stored = &s;
-    }
-    if (!stored || stored->type != p->Type() || !(stored->value == p->Value()))
+    auto it = stored.find(key);
+    if (it == stored.end() || it->second->type != p->Type() ||
+        !(it->second->value == p->Value()))
       changes.set.push_back(p.get());
     for (const std::string& field : new_folder_fields_) {
       if (field == key) changes.folder_fields.push_back(p.get());
     }
+    kept.insert(std::move(key));
   }
   for (const Stored& s : stored_) {
-    bool kept = false;
-    for (const auto& p : items_) {
-      if (LCase(p->Name()) == s.key) kept = true;
-    }
-    if (!kept) changes.removed.push_back(s.key);
+    if (!kept.count(s.key)) changes.removed.push_back(s.key);
   }
   return changes;
 }

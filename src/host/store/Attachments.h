@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/store/StoreBackend.h"
+
 namespace zanvoro::host {
 
 class Attachment {
@@ -30,10 +32,7 @@ class Attachment {
   // Error(err::kPermissionDenied) when the file cannot be written.
   void SaveAsFile(const std::string& path) const;
 
-  struct Row {
-    std::string file_name, display_name, content_id, mime_type, data;
-    friend bool operator==(const Row&, const Row&) = default;
-  };
+  using Row = AttachmentRow;
   Row ToRow() const;
   static std::unique_ptr<Attachment> FromRow(Row row);
 

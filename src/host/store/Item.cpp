@@ -22,21 +22,6 @@ std::vector<PropertyRow> ToRows(const std::vector<const UserProperty*>& properti
   return rows;
 }
 
-std::vector<RecipientRow> ToRows(const std::vector<Recipients::Row>& recipients) {
-  std::vector<RecipientRow> rows;
-  for (const auto& r : recipients)
-    rows.push_back(RecipientRow{r.type, r.name, r.address, r.resolved});
-  return rows;
-}
-
-std::vector<AttachmentRow> ToRows(const std::vector<Attachment::Row>& attachments) {
-  std::vector<AttachmentRow> rows;
-  for (const auto& a : attachments)
-    rows.push_back(
-        AttachmentRow{a.file_name, a.display_name, a.content_id, a.mime_type, a.data});
-  return rows;
-}
-
 }  // namespace
 
 Item::Item(std::shared_ptr<Store> store, ItemRow row, bool is_new)
@@ -95,18 +80,9 @@ void Item::LoadParts() {
         std::make_unique<UserProperty>(std::move(p.name), p.type, std::move(p.value)));
   properties->Load(std::move(loaded));
   auto recipients = std::make_unique<host::Recipients>(store_->Book());
-  std::vector<Recipients::Row> recipient_rows;
-  for (RecipientRow& r : backend.LoadRecipients(row_.id))
-    recipient_rows.push_back(
-        Recipients::Row{r.type, std::move(r.name), std::move(r.address), r.resolved});
-  recipients->Load(recipient_rows);
+  recipients->Load(backend.LoadRecipients(row_.id));
   auto attachments = std::make_unique<host::Attachments>();
-  std::vector<Attachment::Row> attachment_rows;
-  for (AttachmentRow& a : backend.LoadAttachments(row_.id))
-    attachment_rows.push_back(Attachment::Row{
-        std::move(a.file_name), std::move(a.display_name), std::move(a.content_id),
-        std::move(a.mime_type), std::move(a.data)});
-  attachments->Load(std::move(attachment_rows));
+  attachments->Load(backend.LoadAttachments(row_.id));
   properties_ = std::move(properties);
   recipients_ = std::move(recipients);
   attachments_ = std::move(attachments);
@@ -165,8 +141,8 @@ void Item::Save() {
     write.set_properties = ToRows(changes.set);
     write.removed_properties = changes.removed;
     write.folder_fields = ToRows(changes.folder_fields);
-    if (recipients_->Dirty()) write.recipients = ToRows(recipients_->Rows());
-    if (attachments_->Dirty()) write.attachments = ToRows(attachments_->Rows());
+    if (recipients_->Dirty()) write.recipients = recipients_->Rows();
+    if (attachments_->Dirty()) write.attachments = attachments_->Rows();
   }
   int64_t size =
       static_cast<int64_t>(TextOf(Prop::Body).size() + TextOf(Prop::HTMLBody).size() +

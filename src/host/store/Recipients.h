@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/store/StoreBackend.h"
 #include "host/store/StoreTypes.h"
 
 namespace zanvoro::host {
@@ -61,12 +62,7 @@ class Recipients {
   // For Item.
   bool Dirty() const;
   void Mark();
-  struct Row {
-    RecipientType type;
-    std::string name, address;
-    bool resolved;
-    friend bool operator==(const Row&, const Row&) = default;
-  };
+  using Row = RecipientRow;
   std::vector<Row> Rows() const;
   void Load(const std::vector<Row>& rows);  // as stored
   void Append(const Row& row);              // a change, kept as it is

@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 #include <sys/random.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -155,8 +157,18 @@ void StoreStep(std::string_view step) {
 }
 
 std::string NewStoreIdentifier() {
+  // 6 bytes of the time in microseconds, so new rows land at the end of the
+  // indexes, then 18 random bytes.
   unsigned char bytes[24];
-  size_t got = 0;
+  uint64_t micros =
+      static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::system_clock::now().time_since_epoch())
+                                .count());
+  for (int i = 5; i >= 0; --i) {
+    bytes[i] = static_cast<unsigned char>(micros & 0xff);
+    micros >>= 8;
+  }
+  size_t got = 6;
   while (got < sizeof bytes) {
     ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
     if (n <= 0) {
@@ -406,7 +418,7 @@ CREATE TABLE items(
   change_counter INTEGER NOT NULL,
   creator TEXT NOT NULL DEFAULT '')" +
          items_columns + R"();
-CREATE INDEX items_folder ON items(folder_id);
+CREATE INDEX items_folder ON items(folder_id, entry_id);
 CREATE TABLE item_properties(
   item_id INTEGER NOT NULL REFERENCES items(id) ON DELETE CASCADE,
   name_id INTEGER NOT NULL REFERENCES property_names(id),

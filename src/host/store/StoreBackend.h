@@ -57,6 +57,7 @@ struct RecipientRow {
   std::string name;
   std::string address;
   bool resolved = false;
+  friend bool operator==(const RecipientRow&, const RecipientRow&) = default;
 };
 
 struct AttachmentRow {
@@ -65,6 +66,7 @@ struct AttachmentRow {
   std::string content_id;
   std::string mime_type;
   std::string data;  // the bytes
+  friend bool operator==(const AttachmentRow&, const AttachmentRow&) = default;
 };
 
 struct ItemRow {
@@ -156,7 +158,8 @@ class StoreBackend : public QueryTarget {
   virtual int64_t LastChangeSeq() = 0;
   virtual std::vector<ChangeRow> ChangesAfter(int64_t seq) = 0;
   // True when another connection wrote to the store since the last call
-  // (cheap: does not read any table).
+  // (cheap: does not read any table). Polled by a timer; a server backend
+  // that is told of changes answers from what it was told.
   virtual bool ChangedElsewhere() = 0;
 };
 
@@ -166,7 +169,9 @@ class StoreBackend : public QueryTarget {
 void SetStoreStepHookForTesting(std::function<void(std::string_view)> hook);
 void StoreStep(std::string_view step);
 
-// A new random identifier: 48 hexadecimal digits (upper case).
+// A new identifier: 48 hexadecimal digits (upper case), the creation time
+// in microseconds followed by 144 random bits, so identifiers never repeat
+// and new ones sort last.
 std::string NewStoreIdentifier();
 
 }  // namespace zanvoro::host

@@ -6,6 +6,7 @@
 
 #include "ChildProcess.h"
 #include "StoreTestSupport.h"
+#include "host/store/UserProperties.h"
 #include "runtime/Text.h"
 
 namespace zanvoro::host::testing {
@@ -21,6 +22,17 @@ int Act(const std::vector<std::string>& f) {
   } else if (action == "edit") {
     auto item = ns.GetItemFromID(f[2]);
     item->SetSubject("changed by another process");
+    item->Save();
+  } else if (StartsWithText(action, "save-crash:")) {
+    std::string step = action.substr(11);
+    SetStoreStepHookForTesting([step](std::string_view at) {
+      if (at == step) _exit(3);
+    });
+    auto item = ns.GetItemFromID(f[2]);
+    item->SetSubject("half saved");
+    item->UserProperties()
+        .Add("Case.Status", UserPropertyType::Text)
+        ->SetValue(Variant("x"));
     item->Save();
   } else if (StartsWithText(action, "move-crash:")) {
     std::string step = action.substr(11);

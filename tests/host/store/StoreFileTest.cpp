@@ -112,5 +112,23 @@ TEST_F(StoreFileTest, AMoveCutShortLeavesTheItemExactlyOnce) {
       << "the store still works";
 }
 
+TEST_F(StoreFileTest, ASaveCutShortLeavesTheItemAsItWas) {
+  std::string entry_id;
+  {
+    auto ns = OpenShared(Ann());
+    auto item = ns->Stores()[0]->GetRootFolder()->Items()->Add();
+    item->SetSubject("before");
+    item->Save();
+    entry_id = item->EntryID();
+  }
+  for (const char* step : {"save-crash:save:item", "save-crash:save:properties"}) {
+    ASSERT_EQ(RunChild(step, SharedPath(), entry_id), 3) << step;
+    auto ns = OpenShared(Ann());
+    auto item = ns->GetItemFromID(entry_id);
+    EXPECT_EQ(item->Subject(), "before") << step;
+    EXPECT_EQ(item->UserProperties().Count(), 0) << step;
+  }
+}
+
 }  // namespace
 }  // namespace zanvoro::host::testing

@@ -189,6 +189,8 @@ std::string NewStoreIdentifier() {
 
 // ---------------------------------------------------------------------------
 
+constexpr size_t kMaxCachedStatements = 256;
+
 struct SqliteBackend::Impl {
   sqlite3* db = nullptr;
   std::string path;
@@ -198,6 +200,7 @@ struct SqliteBackend::Impl {
   // may have added names rolls back.
   std::unordered_map<std::string, int64_t> name_ids;
   int64_t data_version = -1;
+  int active_queries = 0;    // Query objects alive now
   std::string item_columns;  // "\"messageclass\", \"subject\", ..."
   std::string item_select;   // "i.id, i.entry_id, ... , i.<columns>"
   bool in_transaction = false;
@@ -213,7 +216,11 @@ struct SqliteBackend::Impl {
         std::string(what) + " failed on the store file '" + path + "': " + message;
     int primary = rc & 0xff;
     int32_t number = err::kCallFailed;
-    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) {
+    if (rc == SQLITE_CONSTRAINT_FOREIGNKEY) {
+      // The folder an item was saved, moved or copied to is gone.
+      number = err::kObjectDeleted;
+      description = "The folder has been deleted: " + description;
+    } else if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) {
       number = err::kCorruptData;
       description =
           "The store file '" + path + "' is damaged or is not a store: " + message;
@@ -244,6 +251,12 @@ struct SqliteBackend::Impl {
   sqlite3_stmt* Prepare(const std::string& sql) {
     auto it = statements.find(sql);
     if (it != statements.end()) return it->second;
+    // Filters and table queries make new texts; keep the cache bounded, but
+    // never finalize a statement some Query still runs.
+    if (statements.size() >= kMaxCachedStatements && active_queries == 0) {
+      for (auto& [text, stmt] : statements) sqlite3_finalize(stmt);
+      statements.clear();
+    }
     sqlite3_stmt* stmt = nullptr;
     Check(sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt,
                              nullptr),
@@ -261,10 +274,12 @@ class Query {
   Query(SqliteBackend::Impl& impl, const std::string& sql)
       : impl_(impl), stmt_(impl.Prepare(sql)) {
     count_ = sqlite3_bind_parameter_count(stmt_);
+    ++impl_.active_queries;
   }
   ~Query() {
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
+    --impl_.active_queries;
   }
   Query(const Query&) = delete;
   Query& operator=(const Query&) = delete;

@@ -56,6 +56,14 @@ TEST_F(ConflictTest, SaveAfterItWasDeletedRaisesObjectDeleted) {
   ExpectError(err::kObjectDeleted, [&] { mine->Copy(); });
 }
 
+TEST_F(ConflictTest, SavingIntoAFolderDeletedMeanwhileRaisesObjectDeleted) {
+  auto bob = OpenShared(Bob());
+  auto item = folder_->Items()->Add();
+  ann_->GetFolderFromID(folder_->EntryID())->Delete();
+  ExpectError(err::kObjectDeleted, [&] { item->Save(); });
+  ExpectError(err::kNotFound, [&] { bob->GetItemFromID(entry_id_); });
+}
+
 TEST_F(ConflictTest, SaveAfterAnotherProcessSavedRaisesObjectChanged) {
   auto mine = ann_->GetItemFromID(entry_id_);
   ASSERT_EQ(RunChild("edit", SharedPath(), entry_id_), 0);

@@ -1,0 +1,81 @@
+// The mail client as the add-in is given it: the version, the MAPI session
+// of the user's profile, the explorer and inspector windows, new items, and
+// the way out (Quit). The `zanvoro` program makes one Application per run
+// and hands it to the add-in when it connects. UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "host/client/Explorer.h"
+#include "host/client/Inspector.h"
+#include "host/os/Profile.h"
+#include "host/store/StoreTypes.h"
+
+namespace zanvoro::host {
+
+class EventLoop;
+class Item;
+class NameSpace;
+
+class Application {
+ public:
+  // REQUIRES: `loop` (may be nullptr: no ItemAdd events) outlives the
+  // Application and everything taken from it. Nothing is opened yet.
+  Application(Profile profile, EventLoop* loop);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The client's version text, "16.0" unless the profile says otherwise.
+  const std::string& Version() const { return profile_.host_version; }
+  // The major version: the digits of Version() before the first "."; 0 when
+  // there are none.
+  int MajorVersion() const;
+  const Profile& GetProfile() const { return profile_; }
+  EventLoop* Loop() const { return loop_; }
+
+  // The session ("MAPI", any case), opened on first use from the profile's
+  // stores (mailbox stores as mailboxes, shared and archive stores as shared
+  // ones) as the profile's user. Any other type raises
+  // Error(err::kInvalidProcedureCall); a store that cannot be opened raises
+  // the store's Error, and a later call tries again.
+  std::shared_ptr<host::NameSpace> GetNamespace(std::string_view type);
+
+  host::Explorers& Explorers() { return explorers_; }
+  // nullptr when no explorer is open and displayed.
+  std::shared_ptr<Explorer> ActiveExplorer() const { return explorers_.Active(); }
+  host::Inspectors& Inspectors() { return inspectors_; }
+  std::shared_ptr<Inspector> ActiveInspector() const { return inspectors_.Active(); }
+
+  // A new, unsaved item of `type` in the user's default folder for it: mail
+  // and post in Drafts, appointments in Calendar, contacts in Contacts,
+  // tasks in Tasks. Other types raise Error(err::kInvalidProcedureCall).
+  std::shared_ptr<Item> CreateItem(ItemType type);
+  // Opens an inspector on the item and displays it.
+  std::shared_ptr<Inspector> DisplayItem(const std::shared_ptr<Item>& item);
+  // Hands the item to the transport: saves it and moves it to the Outbox,
+  // which the send/receive worker flushes. Returns the item in the Outbox.
+  // An item without recipients raises Error(err::kCallFailed).
+  std::shared_ptr<Item> SendItem(const std::shared_ptr<Item>& item);
+
+  // Closes every inspector and explorer and tells the Quit listeners (the
+  // program ends its session). Quitting twice does nothing more.
+  void Quit();
+  bool QuitCalled() const { return quit_; }
+  void OnQuit(std::function<void()> handler) { on_quit_ = std::move(handler); }
+
+ private:
+  Profile profile_;
+  EventLoop* loop_;
+  std::shared_ptr<host::NameSpace> session_;
+  host::Explorers explorers_;
+  host::Inspectors inspectors_;
+  std::function<void()> on_quit_;
+  bool quit_ = false;
+};
+
+}  // namespace zanvoro::host

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "host/client/Application.h"
+#include "host/client/ClientTestSupport.h"
+#include "host/store/Item.h"
+#include "host/store/Items.h"
+#include "host/store/MAPIFolder.h"
+#include "host/store/NameSpace.h"
+#include "host/store/Recipients.h"
+
+namespace zanvoro::host {
+namespace {
+
+using testsupport::ClientTest;
+using testsupport::ExpectError;
+
+TEST_F(ClientTest, VersionComesFromTheProfileAndItsMajorNumberIsTheDigitsBeforeThePoint) {
+  struct {
+    const char* version;
+    int major;
+  } cases[] = {{"16.0", 16}, {"9.0.3", 9}, {"10", 10}, {"", 0}, {"x.1", 0}};
+  for (const auto& c : cases) {
+    auto application = MakeApplication(c.version);
+    EXPECT_EQ(application->Version(), c.version);
+    EXPECT_EQ(application->MajorVersion(), c.major) << c.version;
+  }
+}
+
+TEST_F(ClientTest, NamespaceOpensTheProfilesMailboxOnceAndRefusesOtherTypes) {
+  auto application = MakeApplication();
+  auto session = application->GetNamespace("mapi");
+  EXPECT_EQ(session, application->GetNamespace("MAPI"));
+  EXPECT_EQ(session->CurrentUser().Name, "Ann Smith");
+  EXPECT_EQ(session->GetDefaultFolder(DefaultFolder::Inbox)->Name(), "Inbox");
+  ExpectError(err::kInvalidProcedureCall, [&] { application->GetNamespace("IMAP"); });
+}
+
+TEST_F(ClientTest, ExplorersOpenDisplayActivateAndClose) {
+  auto application = MakeApplication();
+  auto session = application->GetNamespace("MAPI");
+  EXPECT_EQ(application->ActiveExplorer(), nullptr);
+
+  int announced = 0;
+  application->Explorers().OnNewExplorer([&](const auto&) { ++announced; });
+  auto inbox =
+      application->Explorers().Add(session->GetDefaultFolder(DefaultFolder::Inbox));
+  EXPECT_EQ(announced, 1);
+  EXPECT_EQ(application->ActiveExplorer(), nullptr) << "not displayed yet";
+  inbox->Display();
+  EXPECT_EQ(application->ActiveExplorer(), inbox);
+  ASSERT_NE(LastShown("Explorer"), nullptr);
+  EXPECT_EQ(LastShown("Explorer")->ControlText("lblFolder"),
+            "\\\\Mailbox - Ann Smith\\Inbox");
+
+  auto drafts =
+      application->Explorers().Add(session->GetDefaultFolder(DefaultFolder::Drafts));
+  drafts->Activate();
+  EXPECT_EQ(application->ActiveExplorer(), drafts);
+  EXPECT_EQ(application->Explorers().Count(), 2);
+  EXPECT_EQ(application->Explorers().Item(1), inbox);
+  ExpectError(err::kSubscriptOutOfRange, [&] { application->Explorers().Item(3); });
+
+  int closed = 0;
+  drafts->OnClose([&] { ++closed; });
+  drafts->Close();
+  drafts->Close();
+  EXPECT_EQ(closed, 1);
+  EXPECT_EQ(application->ActiveExplorer(), inbox);
+  inbox->Close();
+  EXPECT_EQ(application->ActiveExplorer(), nullptr);
+  EXPECT_EQ(application->Explorers().Count(), 0);
+}
+
+TEST_F(ClientTest, SelectingAnotherFolderFiresFolderSwitchOnce) {
+  auto application = MakeApplication();
+  auto session = application->GetNamespace("MAPI");
+  auto explorer =
+      application->Explorers().Add(session->GetDefaultFolder(DefaultFolder::Inbox));
+  int switches = 0;
+  explorer->OnFolderSwitch([&] { ++switches; });
+  explorer->SelectFolder(session->GetDefaultFolder(DefaultFolder::Inbox));
+  EXPECT_EQ(switches, 0);
+  explorer->SetCurrentFolder(session->GetDefaultFolder(DefaultFolder::SentMail));
+  EXPECT_EQ(switches, 1);
+  EXPECT_EQ(explorer->CurrentFolder()->Name(), "Sent Items");
+  ExpectError(err::kObjectRequired, [&] { explorer->SelectFolder(nullptr); });
+}
+
+TEST_F(ClientTest, CreateItemMakesAnUnsavedItemInTheDefaultFolderOfItsType) {
+  auto application = MakeApplication();
+  auto mail = application->CreateItem(ItemType::Mail);
+  EXPECT_EQ(mail->MessageClass(), "IPM.Note");
+  EXPECT_FALSE(mail->Saved());
+  mail->SetSubject("Draft");
+  mail->Save();
+  EXPECT_EQ(mail->Parent()->Name(), "Drafts");
+  EXPECT_EQ(application->CreateItem(ItemType::Post)->MessageClass(), "IPM.Post");
+  ExpectError(err::kInvalidProcedureCall,
+              [&] { application->CreateItem(ItemType::Note); });
+}
+
+TEST_F(ClientTest, DisplayItemOpensAnInspectorThatShowsTheItem) {
+  auto application = MakeApplication();
+  auto mail = application->CreateItem(ItemType::Mail);
+  mail->Recipients().Add("bob@example.com");
+  mail->SetSubject("Hello");
+  mail->SetBody("Body text");
+  auto inspector = application->DisplayItem(mail);
+  EXPECT_EQ(application->ActiveInspector(), inspector);
+  EXPECT_EQ(inspector->CurrentItem(), mail);
+  const Shown* shown = LastShown("Inspector");
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->ControlText("lblTo"), "bob@example.com");
+  EXPECT_EQ(shown->ControlText("lblSubject"), "Hello");
+  EXPECT_EQ(shown->ControlText("lblBody"), "Body text");
+
+  inspector->Close(SaveMode::Save);
+  EXPECT_TRUE(mail->Saved());
+  EXPECT_EQ(application->ActiveInspector(), nullptr);
+  EXPECT_FALSE(inspector->Displayed());
+}
+
+TEST_F(ClientTest, SendItemMovesTheItemToTheOutbox) {
+  auto application = MakeApplication();
+  auto mail = application->CreateItem(ItemType::Mail);
+  ExpectError(err::kCallFailed, [&] { application->SendItem(mail); });
+  mail->Recipients().Add("bob@example.com");
+  mail->SetSubject("Out");
+  auto sent = application->SendItem(mail);
+  EXPECT_EQ(sent->Parent()->Name(), "Outbox");
+  auto outbox =
+      application->GetNamespace("MAPI")->GetDefaultFolder(DefaultFolder::Outbox);
+  EXPECT_EQ(outbox->Items()->Count(), 1);
+}
+
+TEST_F(ClientTest, QuitClosesEveryWindowAndTellsTheProgramOnce) {
+  auto application = MakeApplication();
+  auto session = application->GetNamespace("MAPI");
+  application->Explorers()
+      .Add(session->GetDefaultFolder(DefaultFolder::Inbox))
+      ->Display();
+  application->DisplayItem(application->CreateItem(ItemType::Mail));
+  int quits = 0;
+  application->OnQuit([&] { ++quits; });
+  application->Quit();
+  application->Quit();
+  EXPECT_EQ(quits, 1);
+  EXPECT_EQ(application->Explorers().Count(), 0);
+  EXPECT_EQ(application->Inspectors().Count(), 0);
+}
+
+}  // namespace
+}  // namespace zanvoro::host

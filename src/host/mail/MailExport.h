@@ -25,7 +25,7 @@ struct ExportOptions {
 
 struct ExportedMail {
   std::string rfc5322;
-  std::string message_id;  // without the angle brackets; keep it on the item
+  std::string message_id;  // "<id@domain>"; keep it on the item (SetMessageID)
   std::vector<std::string> envelope_recipients;  // To, CC and BCC addresses
   std::string envelope_from;
 };
@@ -35,8 +35,9 @@ struct ExportedMail {
 // the envelope); an HTML body goes with a plain-text alternative and its
 // inline pictures, a plain one (BodyFormat 1) alone; then the attachments.
 // Threading and importance headers follow the item's fields. Raises
-// Error(err::kCallFailed) for an item without recipients or with a recipient
-// that has no address. Reads the item (loading its parts) and changes nothing.
+// Error(err::kCallFailed) for an item without recipients, with a recipient
+// whose name resolves to no address, or sent on behalf of a name without an
+// address. Reads the item and changes nothing but resolving such names.
 ExportedMail ExportMessage(Item& item, const ExportOptions& options);
 
 }  // namespace zanvoro::host

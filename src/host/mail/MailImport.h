@@ -12,7 +12,7 @@ namespace zanvoro::host {
 class Item;
 
 struct ImportOutcome {
-  std::string message_id;  // without the angle brackets; "" when the mail had none
+  std::string message_id;  // "<id@domain>" as in the header; "" when the mail had none
   bool damaged = false;    // the mail could not be read in full
   std::string problem;     // what was wrong with it, when damaged
 };

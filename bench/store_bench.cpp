@@ -149,6 +149,8 @@ int main(int argc, char** argv) {
     std::vector<double> latencies;
     for (int i = 0; i < 10; ++i) {
       fired = false;
+      // Save at a random moment of the poll cycle, as a real save would come.
+      loop.RunUntil([] { return false; }, std::chrono::milliseconds(random() % 150));
       auto item = folder->Items()->Add();
       item->SetSubject("watched");
       auto t0 = Clock::now();

@@ -14,7 +14,7 @@ namespace zanvoro::host {
 
 namespace {
 
-constexpr std::chrono::milliseconds kPollInterval{200};
+constexpr std::chrono::milliseconds kPollInterval{100};
 
 // The folders a new mailbox starts with.
 std::vector<NewFolder> MailboxFolders() {

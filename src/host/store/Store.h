@@ -76,7 +76,7 @@ class Store : public std::enable_shared_from_this<Store> {
   uint64_t AddListener(int64_t folder_id, ItemAddHandler handler);
   void RemoveListener(uint64_t id);
   // Reads the change log now and queues the events found (the timer does
-  // this every 200 ms when another session wrote).
+  // this every 100 ms when another session wrote).
   void Poll();
 
  private:

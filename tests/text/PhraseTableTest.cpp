@@ -28,9 +28,64 @@ TEST(EmbeddedPhraseTable, HasEnglishTextForEveryKey) {
   EXPECT_TRUE(problems.empty()) << Join(problems);
 }
 
-TEST(EmbeddedPhraseTable, HasFrenchTextWithTheEnglishPlaceholdersForEveryKey) {
-  const auto problems = ColumnProblems(EmbeddedPhraseTable(), kLanguageFrench);
-  EXPECT_TRUE(problems.empty()) << Join(problems);
+// The language columns filled in for every key. A column joins this list
+// once all its texts are written.
+constexpr int kTranslatedLanguages[] = {
+    kLanguageSpanish, kLanguageNorwegian, kLanguageDutch,   kLanguageGerman,
+    kLanguageFrench,  kLanguageSwedish,   kLanguageFinnish,
+};
+
+TEST(EmbeddedPhraseTable, HasTextWithTheEnglishPlaceholdersForEveryKeyInEachTranslation) {
+  for (const int column : kTranslatedLanguages) {
+    const auto problems = ColumnProblems(EmbeddedPhraseTable(), column);
+    EXPECT_TRUE(problems.empty()) << LanguageName(column) << ":\n" << Join(problems);
+  }
+}
+
+TEST(LoadPhrases, ShowsSpanishTexts) {
+  LoadPhrases(kLanguageSpanish);
+  EXPECT_EQ(CONST_CANCEL, "Cancelar");
+  EXPECT_EQ(CONST_NEW_CASE, "Nuevo caso");
+  EXPECT_EQ(CONST_MANDATORY_FIELDS_NOT_FILLED,
+            "¡El campo [FIELD] es obligatorio y no puede estar vacío!");
+}
+
+TEST(LoadPhrases, ShowsNorwegianTexts) {
+  LoadPhrases(kLanguageNorwegian);
+  EXPECT_EQ(CONST_CANCEL, "Avbryt");
+  EXPECT_EQ(CONST_NEW_CASE, "Ny sak");
+  EXPECT_EQ(CONST_TECHNICIANS, "Teknikere");
+}
+
+TEST(LoadPhrases, ShowsDutchTexts) {
+  LoadPhrases(kLanguageDutch);
+  EXPECT_EQ(CONST_CANCEL, "Annuleren");
+  EXPECT_EQ(CONST_NEW_CASE, "Nieuwe melding");
+  EXPECT_EQ(CONST_CALLERS, "Melders");
+}
+
+TEST(LoadPhrases, ShowsGermanTexts) {
+  LoadPhrases(kLanguageGerman);
+  EXPECT_EQ(CONST_CANCEL, "Abbrechen");
+  EXPECT_EQ(CONST_NEW_CASE, "Neues Ticket");
+  EXPECT_EQ(CONST_CALLERS, "Anfragesteller");
+}
+
+TEST(LoadPhrases, ShowsSwedishTexts) {
+  LoadPhrases(kLanguageSwedish);
+  EXPECT_EQ(CONST_CANCEL, "Avbryt");
+  EXPECT_EQ(CONST_NEW_CASE, "Nytt ärende");
+  EXPECT_EQ(
+      CONST_MERGE_CASES_CONFIRMATION,
+      "Vill du verkligen slå ihop ärende [CASE1] med ärende [CASE2]?[LF]Åtgärden kan "
+      "inte ångras.");
+}
+
+TEST(LoadPhrases, ShowsFinnishTexts) {
+  LoadPhrases(kLanguageFinnish);
+  EXPECT_EQ(CONST_CANCEL, "Peruuta");
+  EXPECT_EQ(CONST_NEW_CASE, "Uusi tiketti");
+  EXPECT_EQ(CONST_TECHNICIANS, "Teknikot");
 }
 
 TEST(PhraseTableCheck, ReportsAMissingTextAndAChangedPlaceholder) {

@@ -463,10 +463,9 @@ void ZFO_M::StartProgram(const char* program) {
     host::StartProcess(path, args);
   } catch (const Error& failure) {
     // A missing companion program is worth telling, not worth stopping for.
-    host::MsgBox(
-        CONST_ERROR_RUNNING_EXE + kCrLf + path.string() + kCrLf + failure.Description(),
-        host::MsgBoxButtons::OK, host::MsgBoxIcon::Exclamation,
-        host::MsgBoxDefault::Button1, kApplicationTitle);
+    host::MsgBox(CONST_ERROR_RUNNING_EXE + kCrLf + failure.Description(),
+                 host::MsgBoxButtons::OK, host::MsgBoxIcon::Exclamation,
+                 host::MsgBoxDefault::Button1, kApplicationTitle);
   }
 }
 

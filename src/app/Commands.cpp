@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "app/AddinSession.h"
 #include "app/CommandContext.h"
 #include "host/os/EventLoop.h"
 #include "host/os/Hive.h"
@@ -13,17 +14,10 @@ namespace zanvoro::app {
 
 void AddRunCommand(CLI::App& app, CommandContext& context) {
   CLI::App* run = app.add_subcommand("run", "Run the mail-client session until stopped");
-  run->callback([&context] {
-    // Handlers first, so a stop request during start-up is not lost.
-    host::EventLoop loop;
-    loop.QuitOnSignals();
-    host::Profile& profile = context.Profile();
-    context.Hive();
-    context.Out() << "zanvoro: profile " << profile.folder.string() << ", user "
-                  << profile.user_name << " " << profile.smtp_address << std::endl;
-    loop.Run();
-    context.Out() << "zanvoro: stopped" << std::endl;
-  });
+  auto options = std::make_shared<SessionOptions>();
+  run->add_option("--answers", options->answers_file,
+                  "File of window commands answering the add-in's questions");
+  run->callback([&context, options] { RunAddinSession(context, *options); });
 }
 
 void AddProfileCommands(CLI::App& app, CommandContext& context) {

@@ -1,0 +1,26 @@
+// `zanvoro run`: the mail-client session with the add-in connected.
+#pragma once
+
+#include <string>
+
+namespace zanvoro::app {
+
+class CommandContext;
+
+struct SessionOptions {
+  // A file of console commands answering the windows, read in order
+  // ("click cmdExisting", "close", ...); empty: none.
+  std::string answers_file;
+};
+
+// Opens the profile, connects the add-in (OnConnection, then
+// OnStartupComplete once the event loop runs), runs until SIGINT, SIGTERM
+// or the client's Quit, then raises OnBeginShutdown and OnDisconnection.
+//
+// Who answers the windows: the commands of `answers_file` when given; no
+// one when standard input is not a terminal or ZANVORO_UI is "scripted"
+// (message boxes take their default button, windows are closed as soon as
+// they open); else the person at the terminal.
+void RunAddinSession(CommandContext& context, const SessionOptions& options);
+
+}  // namespace zanvoro::app

@@ -1,0 +1,33 @@
+#include "settings/cAsset.h"
+
+#include "settings/ListText.h"
+
+namespace zanvoro {
+
+std::vector<std::string> cAsset::TextFields() const {
+  return {AssetName, AssetField2, AssetField3, AssetField4, AssetField5};
+}
+
+cAsset cAsset::FromTextFields(const std::vector<std::string>& fields) {
+  cAsset asset;
+  asset.AssetName = ListField(fields, 0);
+  asset.AssetField2 = ListField(fields, 1);
+  asset.AssetField3 = ListField(fields, 2);
+  asset.AssetField4 = ListField(fields, 3);
+  asset.AssetField5 = ListField(fields, 4);
+  return asset;
+}
+
+std::vector<std::string> cAsset::CaseTextFields() const {
+  std::vector<std::string> fields = TextFields();
+  fields.push_back(AssetComment);
+  return fields;
+}
+
+cAsset cAsset::FromCaseTextFields(const std::vector<std::string>& fields) {
+  cAsset asset = FromTextFields(fields);
+  asset.AssetComment = ListField(fields, 5);
+  return asset;
+}
+
+}  // namespace zanvoro

@@ -1,6 +1,7 @@
 #include "host/mail/MimeReading.h"
 
 #include <ctime>
+#include <string>
 
 #include "host/mail/Charsets.h"
 #include "runtime/Text.h"
@@ -65,7 +66,10 @@ std::string RawField(const std::vector<std::pair<std::string, std::string>>& fie
 }
 
 std::string TextOf(const vmime::word& word) {
-  return DecodeToUtf8(word.getBuffer(), word.getCharset().getName());
+  std::string text = DecodeToUtf8(word.getBuffer(), word.getCharset().getName());
+  // A NUL in a header is never meant; it would cut the text short downstream.
+  std::erase(text, '\0');
+  return text;
 }
 
 std::string TextOf(const vmime::text& text) {

@@ -433,7 +433,8 @@ CREATE TABLE items(
   change_counter INTEGER NOT NULL,
   creator TEXT NOT NULL DEFAULT '')" +
          items_columns + R"();
-CREATE INDEX items_folder ON items(folder_id, entry_id);
+CREATE INDEX items_folder ON items(folder_id);
+CREATE INDEX items_folder_entry ON items(folder_id, entry_id);
 CREATE TABLE item_properties(
   item_id INTEGER NOT NULL REFERENCES items(id) ON DELETE CASCADE,
   name_id INTEGER NOT NULL REFERENCES property_names(id),

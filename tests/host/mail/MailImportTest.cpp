@@ -188,6 +188,7 @@ TEST_F(MailImportTest, InputThatIsNoMailStillBecomesAnItem) {
       "Content-Type: multipart/mixed\r\n\r\n--x\r\n",
       "Subject: =?x-none?Q?=ZZ?= \r\nFrom: <<<@@@>>>\r\nTo: ,,,\r\nDate: "
       "yesterday\r\n\r\nhi",
+      std::string("Subject: n\0ul\r\n\r\nbody\r\n", 21),
   };
   for (const std::string& raw : inputs) {
     SCOPED_TRACE(raw);
@@ -195,6 +196,7 @@ TEST_F(MailImportTest, InputThatIsNoMailStillBecomesAnItem) {
     std::shared_ptr<Item> item;
     ASSERT_NO_THROW(item = Import(raw, &outcome));
     EXPECT_FALSE(item->MessageClass().empty());
+    EXPECT_EQ(item->Subject().find('\0'), std::string::npos);
     EXPECT_EQ(item->ReceivedTime(), DeliveryTime());
     if (outcome.damaged) {
       EXPECT_FALSE(outcome.problem.empty());

@@ -1,5 +1,6 @@
 #include "errors/frmErrorKBDialog.h"
 
+#include "errors/ReportWindowParts.h"
 #include "errors/modErroHandling.h"
 #include "host/os/Processes.h"
 #include "host/ui/CommandButton.h"
@@ -10,13 +11,9 @@
 namespace zanvoro {
 
 frmErrorKBDialog::frmErrorKBDialog() : Form("frmErrorKBDialog", kApplicationTitle) {
-  Add<host::Label>("lblApplication");
-  Add<host::Label>("lblVersion");
+  AddReportControls(*this);
   Add<host::Label>("lblHeading");
   Add<host::Label>("lblMessage");
-  auto& report = Add<host::TextBox>("txtReport");
-  report.SetMultiLine(true);
-  report.SetLocked(true);
   auto& page = Add<host::TextBox>("wwwKB");
   page.SetMultiLine(true);
   page.SetLocked(true);

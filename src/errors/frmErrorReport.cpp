@@ -1,6 +1,6 @@
 #include "errors/frmErrorReport.h"
 
-#include "errors/ErrorServices.h"
+#include "errors/ReportWindowParts.h"
 #include "errors/modErroHandling.h"
 #include "host/os/Processes.h"
 #include "host/ui/CommandButton.h"
@@ -20,8 +20,7 @@ std::string PolicyPage() {
 }  // namespace
 
 frmErrorReport::frmErrorReport() : Form("frmErrorReport", kApplicationTitle) {
-  Add<host::Label>("lblApplication");
-  Add<host::Label>("lblVersion");
+  AddReportControls(*this);
   Add<host::Label>("lblDescription");
   Add<host::Label>("lblDescription2");
   Add<host::Label>("lblClickHere").OnClick([] {
@@ -30,10 +29,9 @@ frmErrorReport::frmErrorReport() : Form("frmErrorReport", kApplicationTitle) {
     } catch (...) {  // no browser: the page is only advice
     }
   });
-  auto& report = Add<host::TextBox>("txtReport");
-  report.SetMultiLine(true);
-  report.SetLocked(true);
-  Add<host::CommandButton>("cmdViewReport").OnClick([this] { ToggleReport(); });
+  Add<host::CommandButton>("cmdViewReport").OnClick([this] {
+    ToggleReportBox(*this, kCollapsedHeight, kExpandedHeight);
+  });
   Add<host::CommandButton>("cmdOpenEmail").OnClick([this] {
     SendErrorEmail(Get<host::TextBox>("txtReport").Text(), SendMode::Review);
     Leave();
@@ -61,20 +59,8 @@ frmErrorReport::frmErrorReport() : Form("frmErrorReport", kApplicationTitle) {
   });
 }
 
-void frmErrorReport::ToggleReport() {
-  auto& button = Get<host::CommandButton>("cmdViewReport");
-  bool expand = button.Caption() == CONST_VIEW_REPORT;
-  button.SetCaption(expand ? CONST_HIDE_REPORT : CONST_VIEW_REPORT);
-  SetHeight(expand ? kExpandedHeight : kCollapsedHeight);
-  Get<host::TextBox>("txtReport").SetVisible(expand);
-  if (Visible()) Refresh();
-}
-
 void frmErrorReport::Leave() {
-  try {
-    if (const auto& shutdown = GetErrorServices().shutdown) shutdown();
-  } catch (...) {  // the shut-down ignores its own failures
-  }
+  ShutdownIgnoringFailures();
   // The shut-down unloads this window; without one it still has to go.
   Hide();
 }

@@ -18,7 +18,6 @@ class frmErrorReport : public host::Form {
   frmErrorReport();
 
  private:
-  void ToggleReport();
   void Leave();
 };
 

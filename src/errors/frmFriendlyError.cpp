@@ -1,6 +1,6 @@
 #include "errors/frmFriendlyError.h"
 
-#include "errors/ErrorServices.h"
+#include "errors/ReportWindowParts.h"
 #include "errors/modErroHandling.h"
 #include "host/ui/CommandButton.h"
 #include "host/ui/Label.h"
@@ -10,20 +10,15 @@
 namespace zanvoro {
 
 frmFriendlyError::frmFriendlyError() : Form("frmFriendlyError", kApplicationTitle) {
-  Add<host::Label>("lblApplication");
-  Add<host::Label>("lblVersion");
+  AddReportControls(*this);
   Add<host::Label>("lblHeading");
   Add<host::Label>("lblMessage");
-  auto& report = Add<host::TextBox>("txtReport");
-  report.SetMultiLine(true);
-  report.SetLocked(true);
-  Add<host::CommandButton>("cmdViewReport").OnClick([this] { ToggleReport(); });
+  Add<host::CommandButton>("cmdViewReport").OnClick([this] {
+    ToggleReportBox(*this, kCollapsedHeight, kExpandedHeight);
+  });
   Add<host::CommandButton>("cmdExit").OnClick([this] {
     Hide();
-    try {
-      if (const auto& shutdown = GetErrorServices().shutdown) shutdown();
-    } catch (...) {  // the shut-down ignores its own failures
-    }
+    ShutdownIgnoringFailures();
   });
 
   OnLoad([this] {
@@ -33,15 +28,6 @@ frmFriendlyError::frmFriendlyError() : Form("frmFriendlyError", kApplicationTitl
     Get<host::CommandButton>("cmdExit").SetCaption(CONST_EXIT);
     Get<host::CommandButton>("cmdViewReport").SetCaption(CONST_HIDE_REPORT);
   });
-}
-
-void frmFriendlyError::ToggleReport() {
-  auto& button = Get<host::CommandButton>("cmdViewReport");
-  bool expand = button.Caption() == CONST_VIEW_REPORT;
-  button.SetCaption(expand ? CONST_HIDE_REPORT : CONST_VIEW_REPORT);
-  SetHeight(expand ? kExpandedHeight : kCollapsedHeight);
-  Get<host::TextBox>("txtReport").SetVisible(expand);
-  if (Visible()) Refresh();
 }
 
 }  // namespace zanvoro

@@ -14,9 +14,6 @@ class frmFriendlyError : public host::Form {
   static constexpr int kCollapsedHeight = 3750;
 
   frmFriendlyError();
-
- private:
-  void ToggleReport();
 };
 
 }  // namespace zanvoro

@@ -219,7 +219,10 @@ TEST_F(ErrorReportTest, PlaceholdersAreReplacedAndUnknownFoldersBecomeEmpty) {
 }
 
 TEST_F(ErrorReportTest, FriendlyErrorShowsTheAdviceAndItsExitShutsDown) {
-  Renderer().Script("frmFriendlyError", {FormAction::Click("cmdExit")});
+  std::vector<int> heights;
+  auto look = FormAction::Do([&](host::Form& form) { heights.push_back(form.Height()); });
+  Renderer().Script("frmFriendlyError", {look, FormAction::Click("cmdViewReport"), look,
+                                         FormAction::Click("cmdExit")});
   std::string message = "You need write permission over the <VNH_OPENFOLDER> folder";
   ShowFriendlyError(message, "Access denied", 70, 4, "Settings.Save");
   EXPECT_EQ(message, "You need write permission over the \\\\Helpdesk\\Ongoing folder");
@@ -229,6 +232,7 @@ TEST_F(ErrorReportTest, FriendlyErrorShowsTheAdviceAndItsExitShutsDown) {
   EXPECT_EQ(shown->ControlText("txtReport"),
             KnownFailureReportText("16.0", 70, "Access denied", 4, "Settings.Save"));
   EXPECT_EQ(shown->ControlText("cmdViewReport"), CONST_HIDE_REPORT);
+  EXPECT_EQ(heights, (std::vector<int>{5175, 3750}));
   EXPECT_EQ(shutdowns_, 1);
 }
 

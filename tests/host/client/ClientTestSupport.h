@@ -41,10 +41,11 @@ class ClientTest : public ::testing::Test {
   }
 
   ScriptedRenderer& Renderer() { return *renderer_; }
-  const Shown* LastShown(std::string_view name) const {
+  // The last showing of the form `name` (refreshes of it not counted).
+  const Shown* LastShown(std::string_view name, ShownKind kind = ShownKind::Form) const {
     const auto& transcript = renderer_->Transcript();
     for (auto it = transcript.rbegin(); it != transcript.rend(); ++it) {
-      if (it->name == name) return &*it;
+      if (it->name == name && it->kind == kind) return &*it;
     }
     return nullptr;
   }

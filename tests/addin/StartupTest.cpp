@@ -318,6 +318,30 @@ TEST_F(StartupTest, ANewHelpdeskStartsTheConfigurationProgramAndStops) {
   EXPECT_FALSE(addin.IsShutdown());
 }
 
+TEST_F(StartupTest,
+       ReconfiguringForgetsTheSettingsAndRunsTheHelpdeskStepsOnceALocationIsStored) {
+  Renderer().Script("frmNewDB", {FormAction::Click("cmdExisting")});
+  ZFO_M& addin = Start();
+  EXPECT_FALSE(Ran("SettingsData.LocateHelpdeskFolders"));
+  addin.Hooks().first_time_wizard = [this] { StoreHelpdeskLocation(); };
+  addin.ClearSteps();
+  calls_.clear();
+  Renderer().Script("frmNewDB", {FormAction::Click("cmdExisting")});
+  addin.ReconfigureAddin();
+  EXPECT_EQ(calls_.front(), "release cGlobalSettings");
+  EXPECT_EQ(calls_[1], "release HelpdeskFolders");
+  EXPECT_EQ(calls_[2], "create cGlobalSettings");
+  EXPECT_TRUE(Ran("SettingsData.LocateHelpdeskFolders"));
+  EXPECT_TRUE(addin.GlobalSettingsLoaded());
+
+  InstallProgram(ZFO_M::kConfigureProgram);
+  addin.ClearSteps();
+  Renderer().Script("frmNewDB", {FormAction::Click("cmdNew")});
+  addin.ReconfigureAddin();
+  EXPECT_TRUE(ProgramRan(ZFO_M::kConfigureProgram));
+  EXPECT_EQ(addin.Steps().back(), "Connect.ConfigureServerPST");
+}
+
 TEST_F(StartupTest, AMissingConfigurationProgramIsToldAndNotFatal) {
   Renderer().Script("frmNewDB", {FormAction::Click("cmdNew")});
   ZFO_M& addin = Start();

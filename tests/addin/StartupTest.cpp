@@ -383,6 +383,36 @@ TEST_F(StartupTest, AFailureInsideAStepGivesExactlyOneReportAndEndsShutDown) {
   EXPECT_FALSE(Ran("fSilentProcess.Load"));
 }
 
+TEST_F(StartupTest, TheLanguageChosenByDefLangShowsInTheErrorReport) {
+  struct {
+    const char* def_lang;
+    const char* cancel;
+    const char* view_report;
+  } cases[] = {
+      {"ESPANOL", "Cancelar", "Ver informe"},
+      {"german", "Abbrechen", "Bericht anzeigen"},
+      {"Finnish", "Peruuta", "N\u00e4yt\u00e4 raportti"},
+  };
+  for (const auto& c : cases) {
+    ResetErrorState();
+    StoreHelpdeskLocation();
+    SetUserValue("DefLang", c.def_lang);
+    Renderer().Script("frmErrorReport", {FormAction::Click("cmdCancel")});
+    application_ = std::make_shared<host::Application>(profile_, &loop_);
+    LaterSteps steps = RecordingSteps();
+    steps.locate_helpdesk_folders = [] { throw Error(err::kNotFound, "no folders"); };
+    addin_ = std::make_unique<ZFO_M>(steps, AddinEnvironment{{}, ProgramFolder()});
+    addin_->AddinInstance_OnConnection(application_);
+    addin_->AddinInstance_OnStartupComplete();
+    const host::Shown* report = LastShown("frmErrorReport");
+    ASSERT_NE(report, nullptr) << c.def_lang;
+    EXPECT_EQ(report->ControlText("cmdCancel"), c.cancel) << c.def_lang;
+    EXPECT_EQ(report->ControlText("cmdViewReport"), c.view_report) << c.def_lang;
+  }
+  ResetErrorState();
+  LoadPhrases(kLanguageEnglish);
+}
+
 TEST_F(StartupTest, AClientOlderThanVersionTenIsRefusedAndTenIsAccepted) {
   StoreHelpdeskLocation();
   ZFO_M& old = Start("9.0");

@@ -7,6 +7,7 @@
 #include "host/store/Store.h"
 #include "host/store/UserProperties.h"
 #include "runtime/Error.h"
+#include "runtime/Text.h"
 
 namespace zanvoro::host {
 
@@ -122,7 +123,39 @@ void Item::RequireEdit(std::string_view what) {
     throw AccessDeniedError(std::string(what), kSource);
 }
 
-void Item::Save() {
+void Item::Save() { SaveWith({}); }
+
+bool Item::SaveAsDelivered(const std::vector<std::string>& keys) {
+  try {
+    SaveWith(keys);
+  } catch (const Error& error) {
+    if (error.Number() == err::kKeyAlreadyAssociated) return false;
+    throw;
+  }
+  return true;
+}
+
+void Item::Send() {
+  RequireStored();
+  if (Recipients().Count() == 0)
+    throw Error(err::kCallFailed, "The mail has no recipients to send it to.", kSource);
+  auto outbox = store_->GetDefaultFolder(DefaultFolder::Outbox);
+  if (!outbox) {
+    throw Error(err::kCallFailed,
+                "The store '" + store_->DisplayName() + "' has no Outbox to send from.",
+                kSource);
+  }
+  host::UserProperties& properties = UserProperties();
+  for (int32_t i = properties.Count(); i >= 1; --i) {
+    if (StartsWithText(properties.Item(i)->Name(), "Transport.")) properties.Remove(i);
+  }
+  properties.Add(kSubmittedProperty, UserPropertyType::DateTime)
+      ->SetValue(Variant(Now()));
+  Save();
+  Move(outbox);
+}
+
+void Item::SaveWith(std::vector<std::string> delivered) {
   RequireStored();
   if (is_new_) {
     store_->RequireRole(row_.folder_id, Role::Author, "the folder");
@@ -135,6 +168,7 @@ void Item::Save() {
   if (is_new_ && CDate(row.standard[static_cast<size_t>(Prop::ReceivedTime)]).IsNoDate())
     row.standard[static_cast<size_t>(Prop::ReceivedTime)] = Variant(now);
   ItemWrite write;
+  write.delivered = std::move(delivered);
   UserProperties::Changes changes;
   if (parts_loaded_) {
     changes = properties_->Diff();

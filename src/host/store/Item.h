@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/store/StandardProperty.h"
 #include "host/store/StoreBackend.h"
@@ -171,6 +172,21 @@ class Item : public std::enable_shared_from_this<Item> {
   }
   void SetSaveSentMessageFolder(const MAPIFolder& folder);
 
+  // The user property Send marks a mail with: when it was submitted. The
+  // transport keeps its state in further "Transport." properties.
+  static constexpr const char* kSubmittedProperty = "Transport.Submitted";
+
+  // Hands a mail to the transport: marks it submitted (dropping the state of
+  // an earlier attempt), saves it and moves it to the Outbox of its store,
+  // keeping its SaveSentMessageFolder; the send/receive worker sends it from
+  // there. Raises Error(err::kCallFailed) for a mail without recipients or a
+  // store without an Outbox, and changes nothing then.
+  void Send();
+  // Saves the item together with delivery records (keys naming where a
+  // received mail came from) in one transaction. Returns false, saving
+  // nothing, when one of the keys was recorded before: the mail is here.
+  bool SaveAsDelivered(const std::vector<std::string>& keys);
+
   // Bytes of bodies, properties and attachments as of the last save.
   int32_t Size() const { return LongOf(Prop::Size); }
 
@@ -207,6 +223,7 @@ class Item : public std::enable_shared_from_this<Item> {
   void RequireStored() const;
   void RequireEdit(std::string_view what);
   void LoadParts();
+  void SaveWith(std::vector<std::string> delivered);
   void Reload();
 
   std::shared_ptr<Store> store_;

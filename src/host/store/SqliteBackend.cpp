@@ -490,12 +490,25 @@ CREATE TABLE folder_fields(
   return sql;
 }
 
+// Version 3: records of where received mail came from, so a mail is stored
+// once even when its source offers it again.
+std::string SchemaVersion3() {
+  return R"(
+CREATE TABLE delivered_messages(
+  key TEXT PRIMARY KEY,
+  entry_id TEXT NOT NULL,
+  at REAL NOT NULL) WITHOUT ROWID;
+)";
+}
+
 std::string MigrationTo(int version) {
   switch (version) {
     case 1:
       return SchemaVersion1();
     case 2:
       return SchemaVersion2();
+    case 3:
+      return SchemaVersion3();
   }
   return {};
 }
@@ -1056,6 +1069,19 @@ void SqliteBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
     if (sqlite3_changes(impl.db) == 0) RaiseConflict(impl, saved.id);
     ++saved.change_counter;
   }
+  for (const std::string& key : write.delivered) {
+    Query(impl,
+          "INSERT INTO delivered_messages(key, entry_id, at) VALUES(?1, ?2, ?3) "
+          "ON CONFLICT(key) DO NOTHING")
+        .Bind(1, std::string_view(key))
+        .Bind(2, std::string_view(saved.entry_id))
+        .Bind(3, Now().Serial())
+        .Run();
+    if (sqlite3_changes(impl.db) == 0) {
+      throw Error(err::kKeyAlreadyAssociated,
+                  "The message was already delivered (" + key + ").", kSource);
+    }
+  }
   StoreStep("save:item");
   for (const std::string& name : write.removed_properties) {
     int64_t name_id = NameId(impl, name, false);
@@ -1127,6 +1153,12 @@ void SqliteBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
             added ? ChangeKind::Added : ChangeKind::Changed);
   tx.Commit();
   row = std::move(saved);
+}
+
+bool SqliteBackend::WasDelivered(std::string_view key) {
+  Query q(*impl_, "SELECT 1 FROM delivered_messages WHERE key = ?1");
+  q.Bind(1, key);
+  return q.Step();
 }
 
 void SqliteBackend::MoveItem(ItemRow& row, int64_t target_folder_id) {

@@ -36,7 +36,7 @@ struct NewStore {
 
 class SqliteBackend final : public StoreBackend {
  public:
-  static constexpr int kSchemaVersion = 2;
+  static constexpr int kSchemaVersion = 3;
 
   // Opens the store file at `path`; creates it from `create` when the file
   // does not exist or is empty.
@@ -74,6 +74,7 @@ class SqliteBackend final : public StoreBackend {
   void MoveItem(ItemRow& row, int64_t target_folder_id) override;
   ItemRow CopyItem(int64_t item_id, int64_t target_folder_id) override;
   void DeleteItem(const ItemRow& row) override;
+  bool WasDelivered(std::string_view key) override;
 
   int64_t CountItems(const ItemSelection& selection) override;
   std::vector<int64_t> SelectItemIds(const ItemSelection& selection, int64_t after_id,

@@ -85,6 +85,10 @@ struct ItemWrite {
   std::optional<std::vector<RecipientRow>> recipients;    // replaces all when set
   std::optional<std::vector<AttachmentRow>> attachments;  // replaces all when set
   std::vector<PropertyRow> folder_fields;  // user properties added to the folder
+  // Delivery records kept with the item (where a received mail came from).
+  // A key recorded before raises Error(err::kKeyAlreadyAssociated) and
+  // nothing is saved.
+  std::vector<std::string> delivered;
 };
 
 // A selection of a folder's items: a compiled condition (placeholders from
@@ -145,6 +149,8 @@ class StoreBackend : public QueryTarget {
   // `target_folder_id`.
   virtual ItemRow CopyItem(int64_t item_id, int64_t target_folder_id) = 0;
   virtual void DeleteItem(const ItemRow& row) = 0;
+  // Whether a delivery record with `key` exists (ItemWrite::delivered).
+  virtual bool WasDelivered(std::string_view key) = 0;
 
   virtual int64_t CountItems(const ItemSelection& selection) = 0;
   // Ids of the selected items in their order; from the one after `after_id`

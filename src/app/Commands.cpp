@@ -85,6 +85,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddRunCommand(app, context);
   AddProfileCommands(app, context);
   AddHiveCommands(app, context);
+  AddMailCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -27,5 +27,7 @@ void AddRunCommand(CLI::App& app, CommandContext& context);
 void AddProfileCommands(CLI::App& app, CommandContext& context);
 // `hive get KEY NAME`, `hive set KEY NAME VALUE`.
 void AddHiveCommands(CLI::App& app, CommandContext& context);
+// `mail import`, `mail export`, `mail send-receive`, `mail deliver-now`.
+void AddMailCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

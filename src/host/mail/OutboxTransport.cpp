@@ -1,0 +1,83 @@
+#include "host/mail/OutboxTransport.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <system_error>
+
+#include "host/mail/MailExport.h"
+
+namespace zanvoro::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+// "<seconds>.M<microseconds>P<pid>Q<n>.<host>": unique across processes
+// and machines, as Maildir asks.
+std::string UniqueName() {
+  static std::atomic<unsigned> counter{0};
+  auto now = std::chrono::system_clock::now().time_since_epoch();
+  auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+  char host[256] = "localhost";
+  gethostname(host, sizeof(host) - 1);
+  for (char* c = host; *c; ++c) {
+    if (*c == '/' || *c == ':') *c = '_';
+  }
+  return std::to_string(micros / 1000000) + ".M" + std::to_string(micros % 1000000) +
+         "P" + std::to_string(getpid()) + "Q" + std::to_string(++counter) + "." + host;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+OutboxTransport::OutboxTransport(std::filesystem::path folder)
+    : folder_(std::move(folder)) {}
+
+SendResult OutboxTransport::Send(const ExportedMail& mail) {
+  std::error_code error;
+  for (const char* sub : {"tmp", "new", "cur"})
+    fs::create_directories(folder_ / sub, error);
+  if (error) {
+    return {SendStatus::Retry,
+            "Cannot create the outbox " + folder_.string() + ": " + error.message()};
+  }
+  std::string envelope = "X-Envelope-From: <" + mail.envelope_from + ">\r\n";
+  for (const std::string& to : mail.envelope_recipients)
+    envelope += "X-Envelope-To: <" + to + ">\r\n";
+
+  std::string name = UniqueName();
+  fs::path temporary = folder_ / "tmp" / name;
+  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    return {SendStatus::Retry, "Cannot write to the outbox " + folder_.string() + ": " +
+                                   std::strerror(errno)};
+  }
+  bool written = WriteAll(fd, envelope) && WriteAll(fd, mail.rfc5322) && fsync(fd) == 0;
+  int saved_errno = errno;
+  close(fd);
+  if (written) {
+    fs::rename(temporary, folder_ / "new" / name, error);
+    if (!error) return {SendStatus::Sent, {}};
+  }
+  std::string cause = written ? error.message() : std::strerror(saved_errno);
+  fs::remove(temporary, error);
+  return {SendStatus::Retry,
+          "Cannot write to the outbox " + folder_.string() + ": " + cause};
+}
+
+}  // namespace zanvoro::host

@@ -1,0 +1,106 @@
+#include "settings/SettingsSteps.h"
+
+#include <string>
+
+#include "addin/LaterSteps.h"
+#include "addin/ZFO_M.h"
+#include "addin/modRegistryEntry.h"
+#include "host/store/MAPIFolder.h"
+#include "host/store/NameSpace.h"
+#include "runtime/Error.h"
+#include "runtime/Variant.h"
+#include "settings/SettingsFolderStore.h"
+#include "settings/cGlobalSettings.h"
+#include "settings/cMySettings.h"
+
+namespace zanvoro {
+
+namespace {
+
+std::unique_ptr<cGlobalSettings>& GlobalSlot() {
+  static std::unique_ptr<cGlobalSettings> settings;
+  return settings;
+}
+
+std::unique_ptr<cMySettings>& MySlot() {
+  static std::unique_ptr<cMySettings> settings;
+  return settings;
+}
+
+cGlobalSettings::Services AddinServices() {
+  return cGlobalSettings::Services{[] { return HelpdeskSettingsFolder(); },
+                                   []() -> host::UserInfo {
+                                     ZFO_M* addin = ZFO_M::Connected();
+                                     if (!addin || !addin->Session()) return {};
+                                     return addin->Session()->CurrentUser();
+                                   },
+                                   [] {
+                                     ZFO_M* addin = ZFO_M::Connected();
+                                     return addin ? addin->LanguageIndex() : 1;
+                                   }};
+}
+
+}  // namespace
+
+cGlobalSettings* SharedGlobalSettings() { return GlobalSlot().get(); }
+
+cMySettings* SharedMySettings() { return MySlot().get(); }
+
+std::shared_ptr<host::MAPIFolder> HelpdeskSettingsFolder() {
+  ZFO_M* addin = ZFO_M::Connected();
+  if (!addin) return nullptr;
+  if (addin->Hooks().folder) return addin->Hooks().folder(HelpdeskFolder::Settings);
+  // No folder locator installed: the stored location, resolved directly.
+  std::shared_ptr<host::NameSpace> session = addin->Session();
+  if (!session || !RegistryHive()) return nullptr;
+  std::string entry_id = GetRegistryValue(kRegistryApp, "", "VNHEntryID", "");
+  std::string store_id = GetRegistryValue(kRegistryApp, "", "VNHStoreID", "");
+  if (entry_id.empty()) return nullptr;
+  try {
+    return session->GetFolderFromID(entry_id, store_id);
+  } catch (const Error&) {  // moved or gone: the helpdesk is not found
+    return nullptr;
+  }
+}
+
+void InstallSettingsSteps(LaterSteps& steps) {
+  steps.create = [previous = std::move(steps.create)](SharedObject object) {
+    if (previous) previous(object);
+    if (object == SharedObject::GlobalSettings) {
+      GlobalSlot() = std::make_unique<cGlobalSettings>(AddinServices());
+    } else if (object == SharedObject::MySettings) {
+      MySlot() = std::make_unique<cMySettings>();
+    }
+  };
+  steps.release = [previous = std::move(steps.release)](SharedObject object) {
+    if (previous) previous(object);
+    if (object == SharedObject::GlobalSettings) {
+      GlobalSlot().reset();
+    } else if (object == SharedObject::MySettings) {
+      MySlot().reset();
+    }
+  };
+  steps.read_my_settings = [] {
+    if (!MySlot()) MySlot() = std::make_unique<cMySettings>();
+    MySlot()->ReadDBSettingsItem(HelpdeskSettingsFolder());
+  };
+  steps.load_global_settings = [] {
+    if (!GlobalSlot()) GlobalSlot() = std::make_unique<cGlobalSettings>(AddinServices());
+    bool loaded = GlobalSlot()->LoadDBSettings();
+    if (loaded) {
+      if (ZFO_M* addin = ZFO_M::Connected()) addin->ReadOptionsWithUserOption();
+    }
+    return loaded;
+  };
+  steps.global_setting = [](std::string_view name) -> std::string {
+    cGlobalSettings* settings = GlobalSlot().get();
+    if (!settings || !settings->Loaded) return {};
+    return CStr(settings->GeneralSettings.GetValue(name, VarType::String));
+  };
+  steps.settings_folder_writable = [] {
+    std::shared_ptr<host::MAPIFolder> folder = HelpdeskSettingsFolder();
+    return folder && SettingsFolderWritable(*folder);
+  };
+}
+
+}  // namespace zanvoro

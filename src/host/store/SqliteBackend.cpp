@@ -613,7 +613,7 @@ void ConfigureConnection(SqliteBackend::Impl& impl) {
   // A save touches one index page per user property; keeping the indexes in
   // memory and checkpointing less often spares most of the reads and syncs.
   impl.Exec("PRAGMA cache_size=-65536");
-  impl.Exec("PRAGMA mmap_size=268435456");
+  impl.Exec("PRAGMA mmap_size=1073741824");
   impl.Exec("PRAGMA wal_autocheckpoint=16000");
 }
 

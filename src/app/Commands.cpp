@@ -86,6 +86,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddProfileCommands(app, context);
   AddHiveCommands(app, context);
   AddMailCommands(app, context);
+  AddSettingsCommands(app, context);
 
   try {
     app.parse(argc, argv);

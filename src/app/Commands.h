@@ -29,5 +29,7 @@ void AddProfileCommands(CLI::App& app, CommandContext& context);
 void AddHiveCommands(CLI::App& app, CommandContext& context);
 // `mail import`, `mail export`, `mail send-receive`, `mail deliver-now`.
 void AddMailCommands(CLI::App& app, CommandContext& context);
+// `settings get|set KEY [VALUE]`, `lists export|import LIST FILE`.
+void AddSettingsCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

@@ -258,6 +258,16 @@ bool cGlobalSettings::LoadDBSettings() {
   });
 }
 
+bool cGlobalSettings::LoadFAQs() {
+  return Trap("Global.LoadFAQs", false, [&] {
+    std::unique_ptr<SettingsStore> store = OpenStore();
+    if (!store) return false;
+    const SettingsList lists[] = {L::FAQs};
+    store->ReadLists(*this, lists);
+    return true;
+  });
+}
+
 bool cGlobalSettings::SaveFAQs() {
   return Trap("Global.SaveFAQs", false, [&] {
     const SettingsList lists[] = {L::FAQs};
@@ -345,6 +355,20 @@ bool cGlobalSettings::SaveCounterSettings() {
     const SettingsList lists[] = {L::CounterSettings};
     return SaveLists(lists);
   });
+}
+
+bool cGlobalSettings::SaveList(SettingsList list) {
+  switch (list) {
+    case L::GeneralSettings:
+      ReadListsFromGeneralSettings();
+      return SaveGlobalSettings(static_cast<int32_t>(list));
+    case L::CounterSettings:
+      return SaveCounterSettings();
+    case L::FAQs:
+      return SaveFAQs();
+    default:
+      return SaveGlobalSettings(static_cast<int32_t>(list));
+  }
 }
 
 void cGlobalSettings::subGetCurrentUser() {

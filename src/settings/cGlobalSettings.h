@@ -129,7 +129,7 @@ class cGlobalSettings {
   std::string MonitoredFolders;
   std::string MessageTemplates;
   cOutlookSettings CounterSettings;
-  // Filled by the FAQ screens; written by SaveFAQs only, never loaded here.
+  // Read by LoadFAQs and written by SaveFAQs only, never with the rest.
   cFAQs FAQs;
   bool Loaded = false;
   std::string ShortDateFormat;
@@ -166,7 +166,8 @@ class cGlobalSettings {
   // Loaded to) whether the lists loaded.
   bool LoadDBSettings();
 
-  // Writes the FAQ list (`FAQs`).
+  // Reads and writes the FAQ list (`FAQs`).
+  bool LoadFAQs();
   bool SaveFAQs();
 
   // Puts the initial values of a new helpdesk into the general settings and
@@ -180,6 +181,10 @@ class cGlobalSettings {
   bool SaveSettingsToDB(int32_t section);
   bool SaveGlobalSettings(int32_t section);
   bool SaveCounterSettings();
+  // Writes one whole list as it is in memory, with the save that belongs to
+  // it. The general settings are taken as the truth: the monitored folders,
+  // origins and problem fields are first read from them.
+  bool SaveList(SettingsList list);
 
   // Establishes the current user and, when they are not a technician and
   // "sdoAutoAddNewTechnician" is yes, adds them to the technicians and saves.

@@ -161,6 +161,28 @@ TEST_F(GlobalSettingsTest,
   EXPECT_EQ(bob->MonitoredFolders, "\\\\Helpdesk\\Support");
 }
 
+TEST_F(GlobalSettingsTest, SavingTheGeneralSettingsWholeKeepsTheListsTheyHold) {
+  auto ann = NewHelpdesk();
+  ann->OriginsList.FromString("Stale", "\r\n");
+  ann->GeneralSettings.SetValue("sdoOriginsList", "Mail\r\nPhone");
+  ASSERT_TRUE(ann->SaveList(SettingsList::GeneralSettings));
+
+  auto bob = LoadAs(host::testing::Bob());
+  EXPECT_EQ(bob->OriginsList.ToString("|"), "Mail|Phone");
+}
+
+TEST_F(GlobalSettingsTest, FAQsAreSavedAndLoadedOnTheirOwn) {
+  auto ann = NewHelpdesk();
+  ann->FAQs.FromString("Why?;Because.:How?;So.");
+  ASSERT_TRUE(ann->SaveFAQs());
+
+  auto bob = LoadAs(host::testing::Bob());
+  EXPECT_TRUE(bob->FAQs.IsEmpty()) << "not part of the load";
+  ASSERT_TRUE(bob->LoadFAQs());
+  EXPECT_EQ(bob->FAQs.ToString(), ann->FAQs.ToString());
+  EXPECT_EQ(bob->FAQs.Count(), 2u);
+}
+
 TEST_F(GlobalSettingsTest, SavingStampsTheMonitoredFoldersItem) {
   auto ann = NewHelpdesk();
   Date before = Now();

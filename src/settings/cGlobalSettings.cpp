@@ -18,44 +18,29 @@ namespace {
 
 using L = SettingsList;
 
-// The order in which the lists load: from the settings folder the counters
-// come last (from their own item), from a database first.
-constexpr SettingsList kFolderLoadOrder[] = {
-    L::Technicians,
-    L::SLAs,
-    L::Assets,
-    L::AssetField2List,
-    L::AssetField3List,
-    L::CustomField4List,
-    L::CustomField5List,
-    L::CustomField6List,
-    L::ProblemTypes,
-    L::CallerDepartments,
-    L::ProblemCategories,
-    L::StatusList,
-    L::Callers,
-    L::GeneralSettings,
-    L::NotificationTemplates,
-    L::CounterSettings,
-};
-constexpr SettingsList kDatabaseLoadOrder[] = {
-    L::CounterSettings,
-    L::Technicians,
-    L::SLAs,
-    L::Assets,
-    L::AssetField2List,
-    L::AssetField3List,
-    L::CustomField4List,
-    L::CustomField5List,
-    L::CustomField6List,
-    L::ProblemTypes,
-    L::CallerDepartments,
-    L::ProblemCategories,
-    L::StatusList,
-    L::Callers,
-    L::GeneralSettings,
-    L::NotificationTemplates,
-};
+// The order in which the lists load; the counters come last from the
+// settings folder (they have their own item), first from a database.
+enum class CountersAt { First, Last };
+std::vector<SettingsList> LoadOrder(CountersAt counters) {
+  std::vector<SettingsList> lists = {L::Technicians,
+                                     L::SLAs,
+                                     L::Assets,
+                                     L::AssetField2List,
+                                     L::AssetField3List,
+                                     L::CustomField4List,
+                                     L::CustomField5List,
+                                     L::CustomField6List,
+                                     L::ProblemTypes,
+                                     L::CallerDepartments,
+                                     L::ProblemCategories,
+                                     L::StatusList,
+                                     L::Callers,
+                                     L::GeneralSettings,
+                                     L::NotificationTemplates};
+  lists.insert(counters == CountersAt::First ? lists.begin() : lists.end(),
+               L::CounterSettings);
+  return lists;
+}
 
 // Save section 12: everything, the counters only into a database.
 std::vector<SettingsList> EverythingToSave(bool database) {
@@ -217,7 +202,7 @@ bool cGlobalSettings::LoadSettingsFromOutlook() {
   return Trap("Global.LoadSettingsFromOutlook", false, [&] {
     std::unique_ptr<SettingsStore> store = OpenStore();
     if (!store) return false;
-    if (store->HasSettings()) store->ReadLists(*this, kFolderLoadOrder);
+    if (store->HasSettings()) store->ReadLists(*this, LoadOrder(CountersAt::Last));
     return true;
   });
 }
@@ -226,7 +211,7 @@ bool cGlobalSettings::LoadSettingsFromDB() {
   return Trap("Global.LoadSettingsFromDB", false, [&] {
     std::unique_ptr<SettingsStore> store = OpenStore();
     if (!store || !store->HasSettings()) return false;
-    store->ReadLists(*this, kDatabaseLoadOrder);
+    store->ReadLists(*this, LoadOrder(CountersAt::First));
     return true;
   });
 }

@@ -16,16 +16,6 @@ namespace {
 
 constexpr const char* kSource = "Application";
 
-std::vector<StoreSpec> StoresOf(const Profile& profile) {
-  std::vector<StoreSpec> specs;
-  for (const StoreLocation& location : profile.stores) {
-    specs.push_back(StoreSpec{
-        location.path.string(), location.display_name,
-        location.role == StoreRole::Mailbox ? StoreKind::Mailbox : StoreKind::Shared});
-  }
-  return specs;
-}
-
 }  // namespace
 
 Application::Application(Profile profile, EventLoop* loop)
@@ -55,8 +45,7 @@ std::shared_ptr<NameSpace> Application::GetNamespace(std::string_view type) {
                 kSource);
   }
   if (!session_) {
-    session_ = std::make_shared<NameSpace>(
-        UserInfo{profile_.user_name, profile_.smtp_address}, loop_, StoresOf(profile_));
+    session_ = OpenSession(profile_, loop_);
   }
   return session_;
 }
@@ -98,9 +87,8 @@ std::shared_ptr<Item> Application::SendItem(const std::shared_ptr<Item>& item) {
   if (item->Recipients().Count() == 0) {
     throw Error(err::kCallFailed, "The item has no recipients to send it to", kSource);
   }
-  auto outbox = GetNamespace("MAPI")->GetDefaultFolder(DefaultFolder::Outbox);
-  item->Save();
-  return item->Move(outbox);
+  item->Send();
+  return item;
 }
 
 void Application::Quit() {

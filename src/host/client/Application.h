@@ -57,7 +57,8 @@ class Application {
   std::shared_ptr<Item> CreateItem(ItemType type);
   // Opens an inspector on the item and displays it.
   std::shared_ptr<Inspector> DisplayItem(const std::shared_ptr<Item>& item);
-  // Hands the item to the transport: saves it and moves it to the Outbox,
+  // Hands the item to the transport (Item::Send): saves it and moves it to
+  // the Outbox of its store,
   // which the send/receive worker flushes. Returns the item in the Outbox.
   // An item without recipients raises Error(err::kCallFailed).
   std::shared_ptr<Item> SendItem(const std::shared_ptr<Item>& item);

@@ -44,17 +44,6 @@ bool SendReceiveReport::AllWell() const {
   return true;
 }
 
-std::unique_ptr<NameSpace> OpenSession(const Profile& profile, EventLoop* loop) {
-  std::vector<StoreSpec> specs;
-  for (const StoreLocation& location : profile.stores) {
-    specs.push_back(StoreSpec{
-        location.path.string(), location.display_name,
-        location.role == StoreRole::Mailbox ? StoreKind::Mailbox : StoreKind::Shared});
-  }
-  return std::make_unique<NameSpace>(UserInfo{profile.user_name, profile.smtp_address},
-                                     loop, std::move(specs));
-}
-
 std::shared_ptr<MAPIFolder> FolderByPath(NameSpace& session, std::string_view path) {
   std::string text = Replace(path, "/", "\\");
   if (Trim(text).empty()) return session.GetDefaultFolder(DefaultFolder::Inbox);

@@ -14,6 +14,7 @@
 #include "host/mail/Delivery.h"
 #include "host/mail/Dispatch.h"
 #include "host/os/Profile.h"
+#include "host/store/NameSpace.h"
 
 namespace zanvoro::host {
 
@@ -35,10 +36,6 @@ struct SendReceiveReport {
   std::string outgoing_error;
   bool AllWell() const;
 };
-
-// The session of the profile's user over the profile's stores (mailbox
-// stores as mailboxes, the others shared). Raises the stores' errors.
-std::unique_ptr<NameSpace> OpenSession(const Profile& profile, EventLoop* loop);
 
 // A folder by its path: "\\Store\Inbox\Support" as FolderPath writes it, or
 // a path below the user's mailbox ("Inbox\Support"; "/" separates too);

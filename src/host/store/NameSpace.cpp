@@ -1,5 +1,6 @@
 #include "host/store/NameSpace.h"
 
+#include "host/os/Profile.h"
 #include "host/store/AddressBook.h"
 #include "host/store/Item.h"
 #include "host/store/Store.h"
@@ -93,6 +94,17 @@ std::shared_ptr<MAPIFolder> NameSpace::GetSharedDefaultFolder(Recipient& recipie
     if (auto folder = store->GetDefaultFolder(which)) return folder;
   }
   throw NotFoundError("the mailbox of " + recipient.Name(), "NameSpace");
+}
+
+std::unique_ptr<NameSpace> OpenSession(const Profile& profile, EventLoop* loop) {
+  std::vector<StoreSpec> specs;
+  for (const StoreLocation& location : profile.stores) {
+    specs.push_back(StoreSpec{
+        location.path.string(), location.display_name,
+        location.role == StoreRole::Mailbox ? StoreKind::Mailbox : StoreKind::Shared});
+  }
+  return std::make_unique<NameSpace>(UserInfo{profile.user_name, profile.smtp_address},
+                                     loop, std::move(specs));
 }
 
 }  // namespace zanvoro::host

@@ -63,4 +63,10 @@ class NameSpace {
   std::shared_ptr<AddressBook> book_;
 };
 
+struct Profile;
+
+// The session of the profile's user over the profile's stores (mailbox
+// stores as mailboxes, the others shared). Raises the stores' errors.
+std::unique_ptr<NameSpace> OpenSession(const Profile& profile, EventLoop* loop);
+
 }  // namespace zanvoro::host

@@ -48,4 +48,10 @@ bool TextEquals(std::string_view a, std::string_view b);
 int TextCompare(std::string_view a, std::string_view b);  // <0, 0, >0
 bool StartsWithText(std::string_view s, std::string_view prefix);
 
+// UTF-8: appends one code point (up to U+10FFFF) in its shortest form, and
+// tells whether bytes are well-formed UTF-8 (no overlong forms, surrogates
+// or code points past U+10FFFF).
+void AppendUtf8(std::string& out, char32_t code_point);
+bool IsValidUtf8(std::string_view bytes);
+
 }  // namespace zanvoro

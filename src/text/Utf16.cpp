@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "runtime/Error.h"
+#include "runtime/Text.h"
 
 namespace zanvoro {
 namespace {
@@ -12,24 +13,6 @@ constexpr char kSource[] = "Zanvoro.Text";
 [[noreturn]] void Malformed(std::string_view what, size_t offset) {
   throw Error(err::kInvalidProcedureCall,
               std::string(what) + " at byte " + std::to_string(offset), kSource);
-}
-
-void AppendUtf8(std::string& out, uint32_t code_point) {
-  if (code_point < 0x80) {
-    out += static_cast<char>(code_point);
-  } else if (code_point < 0x800) {
-    out += static_cast<char>(0xC0 | (code_point >> 6));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else if (code_point < 0x10000) {
-    out += static_cast<char>(0xE0 | (code_point >> 12));
-    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code_point >> 18));
-    out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  }
 }
 
 void AppendUnit(std::string& out, uint32_t unit) {

@@ -147,5 +147,37 @@ TEST(StartsWithText, MatchesPrefixIgnoringCase) {
   EXPECT_FALSE(StartsWithText("Fw: x", "Re:"));
 }
 
+TEST(Utf8, CodePointsRoundTripThroughTheirShortestForm) {
+  struct {
+    char32_t code_point;
+    const char* bytes;
+  } cases[] = {
+      {U'A', "A"},
+      {U'\u00e9', "\xC3\xA9"},
+      {U'\u20ac', "\xE2\x82\xAC"},
+      {U'\U0001F4E7', "\xF0\x9F\x93\xA7"},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    AppendUtf8(out, c.code_point);
+    EXPECT_EQ(out, c.bytes);
+    EXPECT_TRUE(IsValidUtf8(out));
+  }
+}
+
+TEST(Utf8, MalformedBytesAreNotUtf8) {
+  const char* bad[] = {
+      "\xC3",              // cut short
+      "\xC0\xAF",          // overlong "/"
+      "\xE0\x80\xAF",      // overlong, three bytes
+      "\xED\xA0\x80",      // a surrogate
+      "\xF4\x90\x80\x80",  // past U+10FFFF
+      "caf\xE9",           // Latin-1
+      "\x80",              // a lone continuation byte
+  };
+  for (const char* b : bad) EXPECT_FALSE(IsValidUtf8(b)) << b;
+  EXPECT_TRUE(IsValidUtf8(""));
+}
+
 }  // namespace
 }  // namespace zanvoro

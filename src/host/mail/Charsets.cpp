@@ -16,19 +16,6 @@ constexpr char16_t kWindows1252High[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 bool IsAsciiCharset(const std::string& name) {
   return name.empty() || name == "us-ascii" || name == "ascii" ||
          name == "ansi_x3.4-1968" || name == "utf-8" || name == "utf8";
@@ -40,42 +27,6 @@ bool IsWesternCharset(const std::string& name) {
 }
 
 }  // namespace
-
-bool IsValidUtf8(std::string_view bytes) {
-  size_t i = 0;
-  while (i < bytes.size()) {
-    auto c = static_cast<unsigned char>(bytes[i]);
-    size_t extra = 0;
-    char32_t cp = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= bytes.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      auto cc = static_cast<unsigned char>(bytes[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF.
-    if ((extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
-        (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-      return false;
-    i += extra + 1;
-  }
-  return true;
-}
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;

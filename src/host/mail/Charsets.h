@@ -16,8 +16,6 @@ std::string DecodeToUtf8(std::string_view bytes, std::string_view charset);
 // Windows-1252 (a superset of Latin-1 for printable text) as UTF-8.
 std::string Windows1252ToUtf8(std::string_view bytes);
 
-bool IsValidUtf8(std::string_view bytes);
-
 // Line breaks as CRLF, whatever mix the text had.
 std::string WithCrlf(std::string_view text);
 

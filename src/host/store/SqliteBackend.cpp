@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <unordered_map>
 
 #include "host/store/Recordset.h"
@@ -203,7 +204,14 @@ struct SqliteBackend::Impl {
   int active_queries = 0;    // Query objects alive now
   std::string item_columns;  // "\"messageclass\", \"subject\", ..."
   std::string item_select;   // "i.id, i.entry_id, ... , i.<columns>"
+  std::string insert_item;   // the item row's INSERT and UPDATE of a save
+  std::string update_item;
   bool in_transaction = false;
+  // User properties a condition compared, by name id: those whose indexes
+  // this connection knows to exist, and those still to be made before the
+  // next query runs.
+  std::set<int64_t> searched;
+  std::set<int64_t> to_index;
 
   ~Impl() {
     for (auto& [sql, stmt] : statements) sqlite3_finalize(stmt);
@@ -277,8 +285,7 @@ class Query {
     ++impl_.active_queries;
   }
   ~Query() {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
+    Reset();
     --impl_.active_queries;
   }
   Query(const Query&) = delete;
@@ -328,6 +335,12 @@ class Query {
     if (v.IsText()) return Bind(i, std::string_view(v.Text()));
     if (v.IsEmpty() || v.IsNull()) return BindNull(i);
     return Bind(i, std::string_view(CStr(v)));
+  }
+
+  // Ready for another run with new values.
+  void Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
   }
 
   bool Step() {
@@ -501,6 +514,20 @@ CREATE TABLE delivered_messages(
 )";
 }
 
+// Version 4: a user property's values are indexed only once a condition
+// searched it, with partial indexes per property (see EnsureSearchIndexes), so
+// a save updates no index of a property nobody searches. The item table
+// keeps its two folder indexes: one lists a folder's items in the order they
+// were made, the other gives a table query the entry ids without reading the
+// item rows.
+std::string SchemaVersion4() {
+  return R"(
+DROP INDEX IF EXISTS item_properties_text;
+DROP INDEX IF EXISTS item_properties_number;
+CREATE TABLE searched_properties(name_id INTEGER PRIMARY KEY);
+)";
+}
+
 std::string MigrationTo(int version) {
   switch (version) {
     case 1:
@@ -509,6 +536,8 @@ std::string MigrationTo(int version) {
       return SchemaVersion2();
     case 3:
       return SchemaVersion3();
+    case 4:
+      return SchemaVersion4();
   }
   return {};
 }
@@ -594,6 +623,25 @@ void Migrate(SqliteBackend::Impl& impl, int from) {
   tx.Commit();
 }
 
+// Reports a store file that failed the checks at open, with the first fault
+// the integrity check finds in it when there is one. The check reads the
+// whole file, so it runs only here, once the file is known to be wrong.
+[[noreturn]] void RaiseDamaged(SqliteBackend::Impl& impl, const std::string& what) {
+  std::string description = "The store file '" + impl.path + "' " + what;
+  char* message = nullptr;
+  std::string first;
+  sqlite3_exec(
+      impl.db, "PRAGMA quick_check(1)",
+      [](void* out, int columns, char** values, char**) {
+        if (columns > 0 && values[0]) *static_cast<std::string*>(out) = values[0];
+        return 0;
+      },
+      &first, &message);
+  if (message) sqlite3_free(message);
+  if (!first.empty() && first != "ok") description += " The file check found: " + first;
+  throw Error(err::kCorruptData, description, kSource);
+}
+
 std::unique_ptr<SqliteBackend::Impl> OpenFile(const std::string& path) {
   auto impl = std::make_unique<SqliteBackend::Impl>();
   impl->path = path;
@@ -639,6 +687,15 @@ void LoadInfo(SqliteBackend::Impl& impl) {
   impl.item_select = "i.id, i.entry_id, i.folder_id, i.change_counter, i.creator";
   for (const StandardProperty& p : StandardProperties())
     impl.item_select += ", i." + ColumnName(p);
+  std::string placeholders;
+  for (size_t i = 0; i < kPropCount; ++i) placeholders += ", ?" + std::to_string(i + 4);
+  impl.insert_item = "INSERT INTO items(entry_id, folder_id, change_counter, creator, " +
+                     impl.item_columns + ") VALUES(?1, ?2, 1, ?3" + placeholders + ")";
+  std::string sets;
+  for (const StandardProperty& p : StandardProperties())
+    sets += ", " + ColumnName(p) + " = ?" + std::to_string(static_cast<int>(p.prop) + 3);
+  impl.update_item = "UPDATE items SET change_counter = change_counter + 1" + sets +
+                     " WHERE id = ?1 AND change_counter = ?2";
 }
 
 // ---------------------------------------------------------------------------
@@ -756,6 +813,57 @@ int64_t NameId(SqliteBackend::Impl& impl, std::string_view name, bool create) {
   return id;
 }
 
+// Makes the partial indexes of the user properties conditions asked for since
+// the last query, so the query about to run can use them. Creating an index
+// changes the schema, so it waits for a moment with no transaction and no
+// statement of this connection running; until then a query still answers,
+// only without the index. Another session may make the same index at the same
+// moment: the write lock puts one after the other and the second finds it
+// there. Statements cached by any connection are prepared again by SQLite
+// when they meet the new schema.
+void EnsureSearchIndexes(SqliteBackend::Impl& impl) {
+  if (impl.to_index.empty() || impl.in_transaction || impl.active_queries != 0) return;
+  std::set<int64_t> pending = std::move(impl.to_index);
+  impl.to_index.clear();
+  for (int64_t name_id : pending) {
+    const std::string id = std::to_string(name_id);
+    const std::string text_index = "item_properties_text_" + id;
+    const std::string number_index = "item_properties_number_" + id;
+    {
+      Query q(impl,
+              "SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'index' AND "
+              "name IN (?1, ?2)) + (SELECT count(*) FROM searched_properties WHERE "
+              "name_id = ?3)");
+      q.Bind(1, std::string_view(text_index))
+          .Bind(2, std::string_view(number_index))
+          .Bind(3, name_id);
+      if (q.Step() && q.Int(0) == 3) {
+        impl.searched.insert(name_id);
+        continue;
+      }
+    }
+    try {
+      Transaction tx(impl);
+      impl.Exec("CREATE INDEX IF NOT EXISTS " + text_index +
+                " ON item_properties(text_value COLLATE NOCASE) WHERE name_id = " + id);
+      impl.Exec("CREATE INDEX IF NOT EXISTS " + number_index +
+                " ON item_properties(num_value) WHERE name_id = " + id +
+                " AND num_value IS NOT NULL");
+      Query(impl, "INSERT OR IGNORE INTO searched_properties(name_id) VALUES(?1)")
+          .Bind(1, name_id)
+          .Run();
+      tx.Commit();
+      impl.searched.insert(name_id);
+    } catch (const Error&) {
+      // Busy past the timeout, a read-only file or a full disk: the query
+      // answers without the index, and the next one tries again.
+      for (int64_t left : pending)
+        if (!impl.searched.contains(left)) impl.to_index.insert(left);
+      return;
+    }
+  }
+}
+
 // The scalar sub-select a user property resolves to, and its parts back.
 std::string UserPropertySql(int64_t name_id, std::string_view column) {
   return "(SELECT p." + std::string(column) +
@@ -802,26 +910,13 @@ std::unique_ptr<SqliteBackend> SqliteBackend::Open(const std::string& path,
       ConfigureConnection(*impl);
       CreateStore(*impl, kSchemaVersion, create);
     } else {
-      {
-        Query q(*impl, "PRAGMA quick_check(1)");
-        std::string result = q.Step() ? q.Text(0) : std::string();
-        if (result != "ok")
-          throw Error(err::kCorruptData,
-                      "The store file '" + path + "' is damaged: " + result, kSource);
-      }
       for (std::string_view table : kRequiredTables) {
         if (!TableExists(*impl, table))
-          throw Error(err::kCorruptData,
-                      "The store file '" + path +
-                          "' is damaged or is not a store: table '" + std::string(table) +
-                          "' is missing.",
-                      kSource);
+          RaiseDamaged(*impl, "is damaged or is not a store: table '" +
+                                  std::string(table) + "' is missing.");
       }
       int version = std::atoi(GetMeta(*impl, "schema_version").c_str());
-      if (version < 1)
-        throw Error(err::kCorruptData,
-                    "The store file '" + path + "' is damaged: it has no schema version.",
-                    kSource);
+      if (version < 1) RaiseDamaged(*impl, "is damaged: it has no schema version.");
       if (version > kSchemaVersion)
         throw Error(err::kVersionMismatch,
                     "The store file '" + path +
@@ -1045,10 +1140,7 @@ void SqliteBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
   bool added = saved.id == 0;
   if (added) {
     saved.entry_id = NewStoreIdentifier();
-    std::string placeholders;
-    for (size_t i = 0; i < kPropCount; ++i) placeholders += ", ?" + std::to_string(i + 4);
-    Query q(impl, "INSERT INTO items(entry_id, folder_id, change_counter, creator, " +
-                      impl.item_columns + ") VALUES(?1, ?2, 1, ?3" + placeholders + ")");
+    Query q(impl, impl.insert_item);
     q.Bind(1, std::string_view(saved.entry_id))
         .Bind(2, saved.folder_id)
         .Bind(3, std::string_view(saved.creator));
@@ -1057,12 +1149,7 @@ void SqliteBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
     saved.id = sqlite3_last_insert_rowid(impl.db);
     saved.change_counter = 1;
   } else {
-    std::string sets;
-    for (const StandardProperty& p : StandardProperties())
-      sets +=
-          ", " + ColumnName(p) + " = ?" + std::to_string(static_cast<int>(p.prop) + 3);
-    Query q(impl, "UPDATE items SET change_counter = change_counter + 1" + sets +
-                      " WHERE id = ?1 AND change_counter = ?2");
+    Query q(impl, impl.update_item);
     q.Bind(1, saved.id).Bind(2, saved.change_counter);
     BindStandard(q, 3, saved);
     q.Run();
@@ -1083,27 +1170,34 @@ void SqliteBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
     }
   }
   StoreStep("save:item");
-  for (const std::string& name : write.removed_properties) {
-    int64_t name_id = NameId(impl, name, false);
-    if (name_id == 0) continue;
-    Query(impl, "DELETE FROM item_properties WHERE item_id = ?1 AND name_id = ?2")
-        .Bind(1, saved.id)
-        .Bind(2, name_id)
-        .Run();
+  if (!write.removed_properties.empty()) {
+    static const std::string kRemove =
+        "DELETE FROM item_properties WHERE item_id = ?1 AND name_id = ?2";
+    for (const std::string& name : write.removed_properties) {
+      int64_t name_id = NameId(impl, name, false);
+      if (name_id == 0) continue;
+      Query(impl, kRemove).Bind(1, saved.id).Bind(2, name_id).Run();
+    }
   }
-  for (const PropertyRow& p : write.set_properties) {
-    EncodedValue v = Encode(p.type, p.value);
-    Query(impl,
-          "INSERT INTO item_properties(item_id, name_id, type, text_value, num_value) "
-          "VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(item_id, name_id) DO UPDATE SET "
-          "type = excluded.type, text_value = excluded.text_value, "
-          "num_value = excluded.num_value")
-        .Bind(1, saved.id)
-        .Bind(2, NameId(impl, p.name, true))
-        .Bind(3, int64_t{static_cast<int32_t>(p.type)})
-        .Bind(4, v.text)
-        .Bind(5, v.number)
-        .Run();
+  if (!write.set_properties.empty()) {
+    // One statement run once per property: the row's insert or update and the
+    // indexes of searched properties, nothing more.
+    static const std::string kUpsert =
+        "INSERT INTO item_properties(item_id, name_id, type, text_value, num_value) "
+        "VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(item_id, name_id) DO UPDATE SET "
+        "type = excluded.type, text_value = excluded.text_value, "
+        "num_value = excluded.num_value";
+    Query q(impl, kUpsert);
+    for (const PropertyRow& p : write.set_properties) {
+      EncodedValue v = Encode(p.type, p.value);
+      q.Bind(1, saved.id)
+          .Bind(2, NameId(impl, p.name, true))
+          .Bind(3, int64_t{static_cast<int32_t>(p.type)})
+          .Bind(4, v.text)
+          .Bind(5, v.number)
+          .Run();
+      q.Reset();
+    }
   }
   StoreStep("save:properties");
   if (write.recipients) {
@@ -1246,20 +1340,41 @@ void BindSelection(Query& q, const ItemSelection& s) {
 }  // namespace
 
 int64_t SqliteBackend::CountItems(const ItemSelection& selection) {
+  EnsureSearchIndexes(*impl_);
   Query q(*impl_, "SELECT count(*) FROM items i" + SelectionWhere(selection));
   BindSelection(q, selection);
   return q.Step() ? q.Int(0) : 0;
 }
 
-std::vector<int64_t> SqliteBackend::SelectItemIds(const ItemSelection& selection,
-                                                  int64_t after_id, size_t limit) {
+namespace {
+
+std::string ItemIdsSql(const ItemSelection& selection, int64_t after_id, size_t limit) {
   std::string sql = "SELECT i.id FROM items i" + SelectionWhere(selection);
   int after_index = static_cast<int>(selection.params.size()) + 2;
   if (after_id != 0) sql += " AND i.id > ?" + std::to_string(after_index);
   sql += " ORDER BY " + (selection.order_sql.empty() ? std::string("i.id")
                                                      : selection.order_sql + ", i.id");
   if (limit != 0) sql += " LIMIT " + std::to_string(limit);
-  Query q(*impl_, sql);
+  return sql;
+}
+
+}  // namespace
+
+std::vector<std::string> SqliteBackend::FindPlanForTesting(
+    const ItemSelection& selection) {
+  EnsureSearchIndexes(*impl_);
+  Query q(*impl_, "EXPLAIN QUERY PLAN " + ItemIdsSql(selection, 0, 1));
+  BindSelection(q, selection);
+  std::vector<std::string> plan;
+  while (q.Step()) plan.push_back(q.Text(3));
+  return plan;
+}
+
+std::vector<int64_t> SqliteBackend::SelectItemIds(const ItemSelection& selection,
+                                                  int64_t after_id, size_t limit) {
+  EnsureSearchIndexes(*impl_);
+  int after_index = static_cast<int>(selection.params.size()) + 2;
+  Query q(*impl_, ItemIdsSql(selection, after_id, limit));
   BindSelection(q, selection);
   if (after_id != 0) q.Bind(after_index, after_id);
   std::vector<int64_t> ids;
@@ -1268,6 +1383,7 @@ std::vector<int64_t> SqliteBackend::SelectItemIds(const ItemSelection& selection
 }
 
 Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select) {
+  EnsureSearchIndexes(*impl_);
   std::string sql = "SELECT ";
   for (size_t i = 0; i < select.column_sql.size(); ++i) {
     if (i) sql += ", ";
@@ -1388,7 +1504,9 @@ std::string SqliteBackend::Comparison(const ResolvedColumn& column, CompareOp op
     int64_t name_id = 0;
     std::string value_column;
     if (ParseUserPropertySql(column.sql, name_id, value_column)) {
-      // Driven by the property index, so a search never walks the folder.
+      if (!impl_->searched.contains(name_id)) impl_->to_index.insert(name_id);
+      // Driven by the property's partial index (its condition names the id
+      // literally so SQLite can use it), so a search never walks the folder.
       return "i.id IN (SELECT p.item_id FROM item_properties p WHERE p.name_id = " +
              std::to_string(name_id) + " AND p." + value_column + " " + OperatorSql(op) +
              " " + ph + collate + ")";

@@ -2,11 +2,20 @@
 // on, synchronous=NORMAL, prepared statements cached. All of the store's SQL
 // text is in SqliteBackend.cpp.
 //
-// Opening checks the file before touching it: a file that is not a database,
-// fails the quick integrity check or lacks the store's tables raises
-// Error(err::kCorruptData) naming the file and is left as it was; a file
+// Opening checks the file before touching it, reading only its header and
+// schema: a file that is not a database, or lacks the store's tables or its
+// schema version, raises Error(err::kCorruptData) naming the file and is left
+// as it was (the description then adds the first fault a full integrity
+// check finds). A full check on every open would read the whole file, slow
+// for a store of gigabytes; damage further in is reported as
+// Error(err::kCorruptData) by the first read or write that meets it. A file
 // written by a newer schema raises Error(err::kVersionMismatch); an older
 // schema is migrated forward in one transaction.
+//
+// User property values are indexed per property, and only once a filter or
+// table query condition has compared that property: the first query with it
+// makes partial indexes for it (and records it in searched_properties), so
+// saving an item updates no index of a property nobody searches.
 #pragma once
 
 #include <memory>
@@ -36,7 +45,7 @@ struct NewStore {
 
 class SqliteBackend final : public StoreBackend {
  public:
-  static constexpr int kSchemaVersion = 3;
+  static constexpr int kSchemaVersion = 4;
 
   // Opens the store file at `path`; creates it from `create` when the file
   // does not exist or is empty.
@@ -46,6 +55,10 @@ class SqliteBackend final : public StoreBackend {
   // wrote it. For migration tests.
   static void CreateAtVersionForTesting(const std::string& path, int version,
                                         const NewStore& create);
+
+  // The query plan (one line per step) of finding the first item of
+  // `selection`, after making the indexes its conditions asked for.
+  std::vector<std::string> FindPlanForTesting(const ItemSelection& selection);
 
   ~SqliteBackend() override;
 

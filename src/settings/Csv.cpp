@@ -1,6 +1,9 @@
 #include "settings/Csv.h"
 
+#include <algorithm>
+
 #include "runtime/Error.h"
+#include "runtime/Text.h"
 
 namespace zanvoro {
 
@@ -11,34 +14,14 @@ Error CsvError(size_t line, std::string_view what) {
                "line " + std::to_string(line) + ": " + std::string(what), "Csv");
 }
 
-// The length of the UTF-8 sequence at `text[i]`, 0 when it is not a valid one.
-size_t Utf8Length(std::string_view text, size_t i) {
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-  unsigned char lead = byte(i);
-  if (lead < 0x80) return 1;
-  size_t length = lead >= 0xF0 && lead <= 0xF4  ? 4
-                  : lead >= 0xE0                ? 3
-                  : lead >= 0xC2 && lead < 0xE0 ? 2
-                                                : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-  }
-  // Overlong forms, surrogates and code points past U+10FFFF.
-  if (lead == 0xE0 && byte(i + 1) < 0xA0) return 0;
-  if (lead == 0xED && byte(i + 1) >= 0xA0) return 0;
-  if (lead == 0xF0 && byte(i + 1) < 0x90) return 0;
-  if (lead == 0xF4 && byte(i + 1) >= 0x90) return 0;
-  return length;
-}
-
 void CheckUtf8(std::string_view text) {
   size_t line = 1;
-  for (size_t i = 0; i < text.size();) {
-    size_t length = Utf8Length(text, i);
-    if (length == 0) throw CsvError(line, "the text is not UTF-8");
-    if (text[i] == '\n') ++line;
-    i += length;
+  for (size_t start = 0; start < text.size(); ++line) {
+    size_t end = std::min(text.find('\n', start), text.size());
+    if (!IsValidUtf8(text.substr(start, end - start))) {
+      throw CsvError(line, "the text is not UTF-8");
+    }
+    start = end + 1;
   }
 }
 

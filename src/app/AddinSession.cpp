@@ -10,6 +10,7 @@
 
 #include "addin/ZFO_M.h"
 #include "app/CommandContext.h"
+#include "case/HelpdeskFolders.h"
 #include "host/client/Application.h"
 #include "host/os/EventLoop.h"
 #include "host/os/Hive.h"
@@ -63,7 +64,10 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
 
   auto application = std::make_shared<host::Application>(profile, &loop);
   application->OnQuit([&loop] { loop.Quit(); });
-  ZFO_M addin({}, AddinEnvironment{[application] { return application; }, {}});
+  LaterSteps steps;
+  AddHelpdeskFolderSteps(steps);
+  ZFO_M addin(std::move(steps),
+              AddinEnvironment{[application] { return application; }, {}});
   addin.AddinInstance_OnConnection(application, ConnectMode::Startup);
   // The client reports its start-up complete once its loop runs.
   loop.Post([&addin] { addin.AddinInstance_OnStartupComplete(); });

@@ -437,7 +437,7 @@ bool ZFO_M::EnsureOutlookSession(host::DefaultFolder folder) {
   return false;
 }
 
-bool ZFO_M::IsFirstRun() const {
+bool ZFO_M::IsFirstRun() {
   return GetRegistryValue(kRegistryApp, "", "VNHEntryID", "").empty() &&
          GetRegistryValue(kRegistryApp, "", "VNHStoreID", "").empty();
 }

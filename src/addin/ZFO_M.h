@@ -111,8 +111,9 @@ class ZFO_M {
   // line) when it fails. Returns whether the session is there.
   bool EnsureOutlookSession(host::DefaultFolder folder = host::DefaultFolder::Inbox);
 
-  // True while neither "VNHEntryID" nor "VNHStoreID" is stored.
-  bool IsFirstRun() const;
+  // True while neither "VNHEntryID" nor "VNHStoreID" is stored. Raises the
+  // registry's errors.
+  static bool IsFirstRun();
 
   // The hidden window's balloon (see frmSilent); false when none is loaded.
   bool PopupSystrayBalloonInteractive(std::string_view title, std::string_view text);

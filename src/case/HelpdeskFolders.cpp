@@ -258,9 +258,7 @@ void WriteSettingsFolderLocation(const cOutlookFolder& settings) {
 }
 
 bool IsFirstRun() {
-  return Trap("SettingsData.IsFirstRun", true, [] {
-    return ReadRegistry("VNHEntryID").empty() && ReadRegistry("VNHStoreID").empty();
-  });
+  return Trap("SettingsData.IsFirstRun", true, [] { return ZFO_M::IsFirstRun(); });
 }
 
 std::shared_ptr<host::MAPIFolder> GetOrCreateSubFolder(

@@ -17,6 +17,7 @@
 #include "host/os/Profile.h"
 #include "host/ui/ConsoleRenderer.h"
 #include "runtime/Error.h"
+#include "settings/SettingsSteps.h"
 
 namespace zanvoro::app {
 
@@ -66,6 +67,7 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   application->OnQuit([&loop] { loop.Quit(); });
   LaterSteps steps;
   AddHelpdeskFolderSteps(steps);
+  InstallSettingsSteps(steps);
   ZFO_M addin(std::move(steps),
               AddinEnvironment{[application] { return application; }, {}});
   addin.AddinInstance_OnConnection(application, ConnectMode::Startup);

@@ -11,6 +11,7 @@
 #include "addin/ZFO_M.h"
 #include "app/CommandContext.h"
 #include "app/Commands.h"
+#include "case/HelpdeskFolders.h"
 #include "errors/ErrorServices.h"
 #include "host/client/Application.h"
 #include "host/os/AtomicFile.h"
@@ -32,6 +33,7 @@ class OpenedHelpdesk {
   explicit OpenedHelpdesk(CommandContext& context) {
     application_ = std::make_shared<host::Application>(context.Profile(), nullptr);
     LaterSteps steps;
+    AddHelpdeskFolderSteps(steps);
     InstallSettingsSteps(steps);
     auto application = application_;
     addin_ = std::make_unique<ZFO_M>(
@@ -54,7 +56,7 @@ class OpenedHelpdesk {
     hooks.create(SharedObject::GlobalSettings);
     hooks.create(SharedObject::MySettings);
     if (hooks.locate_helpdesk_folders) hooks.locate_helpdesk_folders();
-    if (!HelpdeskSettingsFolder()) {
+    if (!GetSettingsFolder()) {
       throw Error(err::kNotFound, "the helpdesk's Settings folder is not found");
     }
     hooks.read_my_settings();

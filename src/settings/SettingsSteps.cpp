@@ -4,10 +4,9 @@
 
 #include "addin/LaterSteps.h"
 #include "addin/ZFO_M.h"
-#include "addin/modRegistryEntry.h"
+#include "case/HelpdeskFolders.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
-#include "runtime/Error.h"
 #include "runtime/Variant.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/cGlobalSettings.h"
@@ -28,7 +27,7 @@ std::unique_ptr<cMySettings>& MySlot() {
 }
 
 cGlobalSettings::Services AddinServices() {
-  return cGlobalSettings::Services{[] { return HelpdeskSettingsFolder(); },
+  return cGlobalSettings::Services{[] { return GetSettingsFolder(); },
                                    []() -> host::UserInfo {
                                      ZFO_M* addin = ZFO_M::Connected();
                                      if (!addin || !addin->Session()) return {};
@@ -45,23 +44,6 @@ cGlobalSettings::Services AddinServices() {
 cGlobalSettings* SharedGlobalSettings() { return GlobalSlot().get(); }
 
 cMySettings* SharedMySettings() { return MySlot().get(); }
-
-std::shared_ptr<host::MAPIFolder> HelpdeskSettingsFolder() {
-  ZFO_M* addin = ZFO_M::Connected();
-  if (!addin) return nullptr;
-  if (addin->Hooks().folder) return addin->Hooks().folder(HelpdeskFolder::Settings);
-  // No folder locator installed: the stored location, resolved directly.
-  std::shared_ptr<host::NameSpace> session = addin->Session();
-  if (!session || !RegistryHive()) return nullptr;
-  std::string entry_id = GetRegistryValue(kRegistryApp, "", "VNHEntryID", "");
-  std::string store_id = GetRegistryValue(kRegistryApp, "", "VNHStoreID", "");
-  if (entry_id.empty()) return nullptr;
-  try {
-    return session->GetFolderFromID(entry_id, store_id);
-  } catch (const Error&) {  // moved or gone: the helpdesk is not found
-    return nullptr;
-  }
-}
 
 void InstallSettingsSteps(LaterSteps& steps) {
   steps.create = [previous = std::move(steps.create)](SharedObject object) {
@@ -82,12 +64,14 @@ void InstallSettingsSteps(LaterSteps& steps) {
   };
   steps.read_my_settings = [] {
     if (!MySlot()) MySlot() = std::make_unique<cMySettings>();
-    MySlot()->ReadDBSettingsItem(HelpdeskSettingsFolder());
+    MySlot()->ReadDBSettingsItem(GetSettingsFolder());
   };
   steps.load_global_settings = [] {
     if (!GlobalSlot()) GlobalSlot() = std::make_unique<cGlobalSettings>(AddinServices());
     bool loaded = GlobalSlot()->LoadDBSettings();
     if (loaded) {
+      // The stored location follows a Settings folder that was moved.
+      SaveSettingsFolderLocation();
       if (ZFO_M* addin = ZFO_M::Connected()) addin->ReadOptionsWithUserOption();
     }
     return loaded;
@@ -98,7 +82,7 @@ void InstallSettingsSteps(LaterSteps& steps) {
     return CStr(settings->GeneralSettings.GetValue(name, VarType::String));
   };
   steps.settings_folder_writable = [] {
-    std::shared_ptr<host::MAPIFolder> folder = HelpdeskSettingsFolder();
+    std::shared_ptr<host::MAPIFolder> folder = GetSettingsFolder();
     return folder && SettingsFolderWritable(*folder);
   };
 }

@@ -4,19 +4,14 @@
 // InstallSettingsSteps fills these hooks of the connection's LaterSteps
 // (a hook already set for another subsystem is kept and called first where
 // hooks chain): making and releasing the GlobalSettings and MySettings
-// objects, reading the store choice, loading the global settings (after
-// which the connection's options are read again with the user's "sdo_"
-// setting), the global-setting lookup, and the Settings folder's
-// write-permission test. UI thread only.
+// objects, reading the store choice, loading the global settings from the
+// helpdesk's Settings folder (GetSettingsFolder; after a load the folder's
+// location is saved again and the connection's options are read again with
+// the user's "sdo_" setting), the global-setting lookup, and the Settings
+// folder's write-permission test. UI thread only.
 #pragma once
 
-#include <memory>
-
 namespace zanvoro {
-
-namespace host {
-class MAPIFolder;
-}  // namespace host
 
 struct LaterSteps;
 class cGlobalSettings;
@@ -28,11 +23,5 @@ void InstallSettingsSteps(LaterSteps& steps);
 // released.
 cGlobalSettings* SharedGlobalSettings();
 cMySettings* SharedMySettings();
-
-// The Settings folder of the connected add-in's helpdesk: the one its
-// folder lookup finds, or (while no lookup is installed) the folder the
-// user's stored location ("VNHEntryID", "VNHStoreID") names. nullptr when
-// there is none.
-std::shared_ptr<host::MAPIFolder> HelpdeskSettingsFolder();
 
 }  // namespace zanvoro

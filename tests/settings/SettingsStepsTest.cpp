@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "addin/ZFO_M.h"
+#include "case/FolderMarkers.h"
+#include "case/HelpdeskFolders.h"
 #include "host/client/ClientTestSupport.h"
 #include "host/os/Hive.h"
 #include "host/store/MAPIFolder.h"
@@ -21,6 +23,7 @@ class SettingsStepsTest : public host::testsupport::ClientTest {
     auto inbox =
         application_->GetNamespace("MAPI")->GetDefaultFolder(host::DefaultFolder::Inbox);
     settings_folder_ = inbox->Folders().Add("Helpdesk Settings");
+    settings_folder_->SetDescription(GetFolderMarker(kSettingsTag));
     host::Hive hive(application_->GetProfile().EffectiveHivePath());
     hive.SetValue("Software\\Pellworth\\VNH", "VNHEntryID", settings_folder_->EntryID());
     hive.SetValue("Software\\Pellworth\\VNH", "VNHStoreID", settings_folder_->StoreID());
@@ -29,6 +32,7 @@ class SettingsStepsTest : public host::testsupport::ClientTest {
   ZFO_M& Start() {
     LaterSteps steps;
     steps.process_ongoing_folder = [this] { swept_ = true; };
+    AddHelpdeskFolderSteps(steps);
     InstallSettingsSteps(steps);
     addin_ = std::make_unique<ZFO_M>(std::move(steps),
                                      AddinEnvironment{{}, dir_.Path() / "programs"});
@@ -69,11 +73,13 @@ TEST_F(SettingsStepsTest, SettingsThatDoNotLoadStartNoBackgroundWork) {
   EXPECT_EQ(addin.Hooks().global_setting("sdoAssetField1"), "");
 }
 
-TEST_F(SettingsStepsTest, TheStoredLocationNamesTheSettingsFolder) {
+TEST_F(SettingsStepsTest, LoadingSavesTheSettingsFolderLocationAgain) {
+  ASSERT_TRUE(LoadInitialSettingsToNewDB(settings_folder_));
   Start();
-  auto folder = HelpdeskSettingsFolder();
-  ASSERT_NE(folder, nullptr);
-  EXPECT_EQ(folder->EntryID(), settings_folder_->EntryID());
+  host::Hive hive(application_->GetProfile().EffectiveHivePath());
+  EXPECT_EQ(hive.GetValue("Software\\Pellworth\\VNH", "VNHName"), "Helpdesk Settings");
+  EXPECT_EQ(hive.GetValue("Software\\Pellworth\\VNH", "VNHOutlookPath"),
+            settings_folder_->FolderPath());
 }
 
 }  // namespace

@@ -11,8 +11,8 @@ namespace zanvoro::host {
 
 NameSpace::NameSpace(UserInfo user, EventLoop* loop, std::vector<StoreSpec> stores)
     : user_(std::move(user)), loop_(loop), book_(std::make_shared<AddressBook>()) {
-  for (const StoreSpec& spec : stores)
-    book_->Stores().push_back(Store::Open(spec, user_, loop_, book_));
+  for (const StoreSpec& location : stores)
+    book_->Stores().push_back(Store::Open(location, user_, loop_, book_));
 }
 
 NameSpace::~NameSpace() = default;

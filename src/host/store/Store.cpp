@@ -33,15 +33,15 @@ std::vector<NewFolder> MailboxFolders() {
 
 }  // namespace
 
-std::shared_ptr<Store> Store::Open(const StoreSpec& spec, const UserInfo& user,
+std::shared_ptr<Store> Store::Open(const StoreSpec& location, const UserInfo& user,
                                    EventLoop* loop, std::weak_ptr<AddressBook> book) {
   NewStore create;
-  create.display_name = spec.display_name;
-  create.kind = spec.kind;
+  create.display_name = location.display_name;
+  create.kind = location.kind;
   create.owner_name = user.Name;
   create.owner_address = user.Address;
-  if (spec.kind == StoreKind::Mailbox) create.folders = MailboxFolders();
-  auto backend = SqliteBackend::Open(spec.path, create);
+  if (location.kind == StoreKind::Mailbox) create.folders = MailboxFolders();
+  auto backend = SqliteBackend::Open(location.path, create);
   return std::shared_ptr<Store>(
       new Store(std::move(backend), user, loop, std::move(book)));
 }

@@ -30,9 +30,9 @@ using ItemAddHandler = std::function<void(const std::shared_ptr<Item>&)>;
 
 class Store : public std::enable_shared_from_this<Store> {
  public:
-  // Opens the store file of `spec`, creating it when missing: a mailbox gets
+  // Opens the store file of `location`, creating it when missing: a mailbox gets
   // the default folders and `user` as owner. Raises the backend's errors.
-  static std::shared_ptr<Store> Open(const StoreSpec& spec, const UserInfo& user,
+  static std::shared_ptr<Store> Open(const StoreSpec& location, const UserInfo& user,
                                      EventLoop* loop, std::weak_ptr<AddressBook> book);
   ~Store();
   Store(const Store&) = delete;

@@ -18,10 +18,10 @@ inline constexpr const char* kChildVariable = "ZANVORO_STORE_CHILD";
 // child's exit status (-1 when it died of a signal).
 inline int RunChild(const std::string& action, const std::string& path,
                     const std::string& entry_id = {}, const std::string& folder_id = {}) {
-  std::string spec = action + "|" + path + "|" + entry_id + "|" + folder_id;
+  std::string order = action + "|" + path + "|" + entry_id + "|" + folder_id;
   pid_t pid = fork();
   if (pid == 0) {
-    setenv(kChildVariable, spec.c_str(), 1);
+    setenv(kChildVariable, order.c_str(), 1);
     int null_fd = open("/dev/null", O_WRONLY);
     if (null_fd >= 0) dup2(null_fd, STDOUT_FILENO);
     execl("/proc/self/exe", "/proc/self/exe", "--gtest_filter=StoreChild.Act",

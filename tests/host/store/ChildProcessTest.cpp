@@ -47,9 +47,9 @@ int Act(const std::vector<std::string>& f) {
 }
 
 TEST(StoreChild, Act) {
-  const char* spec = getenv(kChildVariable);
-  if (!spec) GTEST_SKIP() << "runs only as the child of a cross-process test";
-  std::vector<std::string> fields = Split(spec, "|");
+  const char* order = getenv(kChildVariable);
+  if (!order) GTEST_SKIP() << "runs only as the child of a cross-process test";
+  std::vector<std::string> fields = Split(order, "|");
   int code = 1;
   try {
     if (fields.size() == 4) code = Act(fields);

@@ -7,7 +7,7 @@ bash scripts/install-deps.sh
 build=${ZANVORO_RUN_BUILD:-build/release}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANVORO_TESTS=OFF \
   -DZANVORO_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target zanvoro
+cmake --build "$build" -j "$(nproc)" --target zanvoro ConfigureServerPST ZanvoroProcess
 profile=$(mktemp -d /tmp/zanvoro-profile.XXXXXX)
 echo "profile: $profile"
 args=(--profile "$profile" run)

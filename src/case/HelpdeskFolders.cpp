@@ -7,6 +7,7 @@
 #include "addin/modRegistryEntry.h"
 #include "case/FolderMarkers.h"
 #include "case/frmFirstTime.h"
+#include "errors/AdviceTexts.h"
 #include "errors/Trap.h"
 #include "errors/modErroHandling.h"
 #include "host/client/Application.h"
@@ -21,15 +22,6 @@ namespace zanvoro {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-
-// The advice shown when a folder cannot be written; "VNH_FOLDER" names the
-// folder, the other placeholders are filled in by the advice window.
-constexpr const char* kWritePermissionAdvice =
-    "You need write permission over the VNH_FOLDER folder to use this feature! "
-    "\r\n\r\nTo continue, you would need to request the owner of the folder "
-    "<VNH_OWNER> (or other users that have Owner's permission over the folder) to "
-    "grant you one \r\nof the following permission levels:\r\n\r\n1) Editor\r\n2) "
-    "Publishing Editor, or\r\n3) Owner";
 
 struct FolderState {
   std::array<std::shared_ptr<host::MAPIFolder>, 6> folders;
@@ -291,8 +283,8 @@ std::vector<std::string> SetupDueDateScheduleFolder(
     }
     SetCurrentProcedure(kLocation);
     if (!failed.empty()) {
-      std::string message = Replace(kWritePermissionAdvice, "VNH_FOLDER",
-                                    "<VNH_SCHEDULEFOLDER> > " + Join(failed, ","));
+      std::string message =
+          WritePermissionAdvice("<VNH_SCHEDULEFOLDER> > " + Join(failed, ","));
       ShowFriendlyError(message, last_failure.Description(), last_failure.Number(), 0,
                         kLocation);
     }

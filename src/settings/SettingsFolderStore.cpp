@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "errors/AdviceTexts.h"
 #include "errors/modErroHandling.h"
 #include "host/store/Item.h"
 #include "host/store/Items.h"
@@ -16,13 +17,6 @@
 namespace zanvoro {
 
 namespace {
-
-constexpr const char* kWritePermissionText =
-    "You need write permission over the VNH_FOLDER folder to use this feature! "
-    "\r\n\r\nTo continue, you would need to request the owner of the folder "
-    "<VNH_OWNER> (or other users that have Owner's permission over the folder) to "
-    "grant you one \r\nof the following permission levels:\r\n\r\n1) Editor\r\n2) "
-    "Publishing Editor, or\r\n3) Owner";
 
 // Another user may save the same item between our read and our save; the
 // last writer wins, so a conflicting save is made again on a fresh copy.
@@ -168,7 +162,7 @@ void SetSettingItemText(host::Item& item, std::string_view name, std::string_vie
 }
 
 std::string SettingsWritePermissionMessage() {
-  return Replace(kWritePermissionText, "VNH_FOLDER", "<VNH_SETTINGFOLDER>");
+  return WritePermissionAdvice("<VNH_SETTINGFOLDER>");
 }
 
 void ShowSettingsWritePermissionError(const Error& error, std::string_view location) {

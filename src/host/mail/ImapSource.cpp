@@ -134,16 +134,8 @@ std::string ImapSource::Fetch(const SourceMessage& message) {
     throw Error(err::kFileNotFound, "The mail " + message.handle + " is not in the list",
                 kSource);
   }
-  std::string text;
-  try {
-    vmime::utility::outputStreamStringAdapter out(text);
-    // Peek: reading must not mark the mail seen on the server.
-    found->second->extract(out, nullptr, 0, static_cast<size_t>(-1), true);
-  } catch (const std::exception& cause) {
-    net::RaiseNetworkError("Cannot read mail " + message.handle + " of " + impl.Where(),
-                           cause, kSource);
-  }
-  return text;
+  return net::ReadMessageText(*found->second,
+                              "mail " + message.handle + " of " + impl.Where(), kSource);
 }
 
 void ImapSource::Acknowledge(const SourceMessage& message) {

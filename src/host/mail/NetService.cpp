@@ -114,4 +114,17 @@ void RaiseNetworkError(const std::string& what, const std::exception& cause,
   throw Error(err::kNetworkError, what + ": " + Describe(cause), source);
 }
 
+std::string ReadMessageText(vmime::net::message& message, const std::string& what,
+                            const char* source) {
+  std::string text;
+  try {
+    vmime::utility::outputStreamStringAdapter out(text);
+    // Peek: reading must not mark the mail seen on the server.
+    message.extract(out, nullptr, 0, static_cast<size_t>(-1), true);
+  } catch (const std::exception& cause) {
+    RaiseNetworkError("Cannot read " + what, cause, source);
+  }
+  return text;
+}
+
 }  // namespace zanvoro::host::net

@@ -22,6 +22,11 @@ vmime::shared_ptr<vmime::net::transport> MakeTransport(const MailServer& server)
 // The library's message with the causes it chains.
 std::string Describe(const std::exception& cause);
 
+// The whole text of a mail on the server, read without marking it seen;
+// a failure raises the network error "Cannot read <what>".
+std::string ReadMessageText(vmime::net::message& message, const std::string& what,
+                            const char* source);
+
 // Error(err::kNetworkError) "<what>: <cause>" from `source`.
 [[noreturn]] void RaiseNetworkError(const std::string& what, const std::exception& cause,
                                     const char* source);

@@ -72,15 +72,8 @@ std::string Pop3Source::Fetch(const SourceMessage& message) {
     throw Error(err::kFileNotFound, "The mail " + message.handle + " is not in the list",
                 kSource);
   }
-  std::string text;
-  try {
-    vmime::utility::outputStreamStringAdapter out(text);
-    found->second->extract(out);
-  } catch (const std::exception& cause) {
-    net::RaiseNetworkError("Cannot read mail " + message.handle + " of " + impl.Where(),
-                           cause, kSource);
-  }
-  return text;
+  return net::ReadMessageText(*found->second,
+                              "mail " + message.handle + " of " + impl.Where(), kSource);
 }
 
 void Pop3Source::Acknowledge(const SourceMessage& message) {

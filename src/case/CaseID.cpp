@@ -1,0 +1,1 @@
+#include "case/CaseID.h"

@@ -1,0 +1,1 @@
+#include "case/cCase.h"

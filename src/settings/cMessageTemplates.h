@@ -1,0 +1,54 @@
+// The message-template list: every notification template of the helpdesk
+// by key ("sdoCaseAssignmentEmail"), with its text and whether that
+// notification is sent. Keys compare without regard to letter case; the
+// first entry of a key wins when the text form is read.
+//
+// Text form: entries joined by ":"; an entry is the encoded key, ";", the
+// encoded value (every CR LF written as "[LF]"), ";", the enabled flag as
+// an integer; ";" and ":" inside key and value are encoded as in the
+// settings' key/value text ("&semicolon", "&colon").
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "runtime/Dictionary.h"
+
+namespace zanvoro {
+
+struct cMessageTemplate {
+  std::string NotificationName;
+  std::string NotificationValue;
+  bool Enabled = false;
+  // The settings table row this entry was read from; 0 when it came from
+  // elsewhere.
+  int32_t ID = 0;
+};
+
+class cMessageTemplates {
+ public:
+  size_t Count() const;
+  bool Exists(std::string_view key) const;
+  const cMessageTemplate* Find(std::string_view key) const;
+  Dictionary<cMessageTemplate>::const_iterator begin() const;
+  Dictionary<cMessageTemplate>::const_iterator end() const;
+  void Clear();
+
+  // Whether the notification of `key` is sent (false for a missing key).
+  bool IsChecked(std::string_view key) const;
+  // The template text of `key` ("" for a missing key).
+  std::string GetValue(std::string_view key) const;
+  // Add the key when missing.
+  void SetNotificaionEnabledValue(std::string_view key, bool enabled);
+  void SetValue(std::string_view key, std::string_view text);
+
+  // Replaces the list with the entries of `text`; an empty text leaves it
+  // as it is.
+  void FromString(std::string_view text);
+  std::string ToString() const;
+
+ private:
+  Dictionary<cMessageTemplate> items_;
+};
+
+}  // namespace zanvoro

@@ -1,0 +1,1 @@
+#include "sla/ServiceCalendar.h"

@@ -1,0 +1,43 @@
+// A helpdesk made by CreateNewHelpdesk for the profile's user, and the
+// add-in started on it with the folder and settings steps: the global
+// settings are loaded, the helpdesk folders are found. What the case record,
+// numbering and rendering tests start from.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "case/HelpdeskFolders.h"
+#include "case/HelpdeskTestSupport.h"
+#include "host/store/Item.h"
+#include "host/store/Items.h"
+#include "host/store/MAPIFolder.h"
+#include "settings/SettingsSteps.h"
+#include "settings/cGlobalSettings.h"
+
+namespace zanvoro::testsupport {
+
+class CaseTest : public HelpdeskTest {
+ protected:
+  CaseTest() {
+    MakeHelpdesk("helpdesk.zdb", "", Registration::ForUser);
+    LaterSteps steps;
+    InstallSettingsSteps(steps);
+    AddHelpdeskFolderSteps(steps);
+    application_ = std::make_shared<host::Application>(profile_, &loop_);
+    addin_ = std::make_unique<ZFO_M>(std::move(steps),
+                                     AddinEnvironment{{}, dir_.Path() / "programs"});
+    addin_->AddinInstance_OnConnection(application_);
+    addin_->AddinInstance_OnStartupComplete();
+  }
+
+  cGlobalSettings& Settings() { return *SharedGlobalSettings(); }
+  std::shared_ptr<host::MAPIFolder> Ongoing() { return GetOngoingFolder(); }
+  std::shared_ptr<host::MAPIFolder> Resolved() { return GetResolvedFolder(); }
+  // A new, unsaved post item in the Ongoing folder.
+  std::shared_ptr<host::Item> NewOngoingItem() {
+    return Ongoing()->Items()->Add("IPM.Post.PLWSupportCase");
+  }
+};
+
+}  // namespace zanvoro::testsupport

@@ -188,6 +188,10 @@ Variant ReadItemPropertyMapi(host::Item& item, std::string_view name, VarType ty
 // store reads bodies and properties without prompts.
 bool EnsureMapiUtils();
 
+// Appends a log entry for `action` to the case with number `case_number`
+// (found with GetCaseItemFromID), marks the item unread and saves it.
+void AddEmailLogEntry(std::string_view case_number, int32_t action);
+
 // Case IDs that need the case items (CaseID.h has the rest).
 // ExtractCaseID, accepting only numbers for which a case item exists.
 std::string ExtractExistingCaseID(std::string_view subject);

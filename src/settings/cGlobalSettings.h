@@ -198,6 +198,11 @@ class cGlobalSettings {
   // custom-field lists and the problem types.
   void ActivatePassiveMode();
 
+  // The HTML body of a new case item: the "sdoNewCase" template (the
+  // built-in page when it is shorter than 2 characters) with VNH_EMAILBODY
+  // replaced by `body` as it is.
+  std::string NewTicketHTML(std::string_view body) const;
+
   // The file-name part of a path (after the last "\" or "/").
   static std::string fncGetFileName(std::string_view path);
   // The category of `problem_type`; "" when it is not known.

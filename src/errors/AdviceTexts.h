@@ -11,5 +11,11 @@ namespace zanvoro {
 
 // A feature needs write access to `folder_marker`'s folder.
 std::string WritePermissionAdvice(std::string_view folder_marker);
+// Writing cases needs at least Author rights on `folder_marker`'s folder;
+// the text lists the four roles that allow it.
+std::string CasePermissionAdvice(std::string_view folder_marker);
+// A public folder whose drag/drop posting setting keeps items from being
+// saved.
+std::string PublicFolderSettingAdvice(std::string_view folder_marker);
 
 }  // namespace zanvoro

@@ -7,6 +7,7 @@
 #include "errors/ErrorServices.h"
 #include "errors/Trap.h"
 #include "host/client/Application.h"
+#include "host/mail/Worker.h"
 #include "host/os/Hive.h"
 #include "host/os/Locale.h"
 #include "host/os/Processes.h"
@@ -315,7 +316,9 @@ void ZFO_M::StartBackgroundWork() {
     }
   });
   Step("Connect.ZanvoroProcess", [&] {
-    if (!host::IsProcessRunning(kCompanionImage)) StartProgram(kCompanionProgram);
+    // One worker per profile: another profile's worker on this machine does
+    // not send this profile's mail.
+    if (!CompanionRunning()) StartProgram(kCompanionProgram);
   });
   Step("CaseHelper.ProcessOngoingFolder", [&] {
     if (steps_.process_ongoing_folder) steps_.process_ongoing_folder();
@@ -349,8 +352,12 @@ void ZFO_M::ShutdownAddin() {
     if (steps_.invalidate_ribbon) steps_.invalidate_ribbon();
   });
   Ignoring("Connect.TerminateZanvoroProcess", [&] {
-    if (host::IsProcessRunning(kCompanionImage))
+    // Only this profile's worker: other users' workers keep running.
+    if (application_) {
+      host::TerminateProcess(host::RunningWorker(application_->GetProfile().folder));
+    } else if (host::IsProcessRunning(kCompanionImage)) {
       host::TerminateProcesses(kCompanionImage);
+    }
   });
   // Another user's add-in can take over monitoring once the claims are gone.
   Ignoring("MonitoredFolders.UnSetMonitoringModeToAllFolders", [&] {
@@ -453,6 +460,11 @@ void ZFO_M::ReadOptionsWithUserOption() {
     std::string user = application_ ? application_->GetProfile().user_name : "";
     options_ = RegistryOptions::ReadWithUserOption(steps_.global_setting, user);
   });
+}
+
+bool ZFO_M::CompanionRunning() const {
+  if (application_) return host::RunningWorker(application_->GetProfile().folder) != 0;
+  return host::IsProcessRunning(kCompanionImage);
 }
 
 void ZFO_M::StartProgram(const char* program) {

@@ -159,6 +159,9 @@ class ZFO_M {
   bool FirstRunQuestion();
   void HelpdeskSteps();
   void StartProgram(const char* program);
+  // Whether the send/receive worker of this profile runs (without a client:
+  // any worker on the machine).
+  bool CompanionRunning() const;
   host::Application* ApplicationForErrors();
 
   LaterSteps steps_;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include "errors/modErroHandling.h"
 #include "host/client/ClientTestSupport.h"
 #include "host/os/Hive.h"
+#include "host/os/Processes.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
 #include "host/ui/TextBox.h"
@@ -176,6 +178,21 @@ TEST_F(StartupTest, StartUpRunsEveryStepInItsFixedOrder) {
   ASSERT_TRUE(ProgramRan(ZFO_M::kCompanionProgram));
   EXPECT_EQ(ReadFile(RanMarker(ZFO_M::kCompanionProgram)),
             "--profile " + profile_.folder.string() + "\n");
+}
+
+TEST_F(StartupTest, AnotherProfilesWorkerNeitherStandsInForOursNorIsStopped) {
+  StoreHelpdeskLocation();
+  InstallProgram(ZFO_M::kCompanionProgram);
+  // Another user's worker on this machine: a process of the same name.
+  std::filesystem::create_directories(dir_.Path() / "elsewhere");
+  std::filesystem::path other = dir_.Path() / "elsewhere" / ZFO_M::kCompanionProgram;
+  std::filesystem::copy_file("/bin/sleep", other);
+  pid_t other_pid = host::StartProcess(other, {"30"});
+  ZFO_M& addin = Start();
+  EXPECT_TRUE(ProgramRan(ZFO_M::kCompanionProgram));
+  addin.ShutdownAddin();
+  EXPECT_EQ(::kill(other_pid, 0), 0) << "the other user's worker was stopped";
+  host::TerminateProcess(other_pid, std::chrono::milliseconds(100));
 }
 
 TEST_F(StartupTest, GlobalSettingsThatFailToLoadStartNoBackgroundWork) {

@@ -253,13 +253,10 @@ pid_t StartProcess(const std::filesystem::path& program,
   return started;
 }
 
-size_t TerminateProcesses(std::string_view image_name, std::chrono::milliseconds grace) {
-  std::vector<pid_t> targets;
-  for (const ProcessInfo& process : ListProcesses()) {
-    if (process.pid != ::getpid() && SameImageName(process.image_name, image_name)) {
-      targets.push_back(process.pid);
-    }
-  }
+namespace {
+
+// SIGTERM to each of `targets`, SIGKILL to those still there after `grace`.
+void StopProcesses(const std::vector<pid_t>& targets, std::chrono::milliseconds grace) {
   for (pid_t pid : targets) ::kill(pid, SIGTERM);
 
   auto all_gone = [&] {
@@ -278,7 +275,25 @@ size_t TerminateProcesses(std::string_view image_name, std::chrono::milliseconds
     if (!IsGone(pid)) ::kill(pid, SIGKILL);
   }
   wait_until(std::chrono::steady_clock::now() + std::chrono::seconds(2));
+}
+
+}  // namespace
+
+size_t TerminateProcesses(std::string_view image_name, std::chrono::milliseconds grace) {
+  std::vector<pid_t> targets;
+  for (const ProcessInfo& process : ListProcesses()) {
+    if (process.pid != ::getpid() && SameImageName(process.image_name, image_name)) {
+      targets.push_back(process.pid);
+    }
+  }
+  StopProcesses(targets, grace);
   return targets.size();
+}
+
+bool TerminateProcess(pid_t pid, std::chrono::milliseconds grace) {
+  if (pid <= 0 || pid == ::getpid() || IsGone(pid)) return false;
+  StopProcesses({pid}, grace);
+  return true;
 }
 
 pid_t OpenWithDesktop(std::string_view file_or_url) {

@@ -42,6 +42,11 @@ pid_t StartProcess(const std::filesystem::path& program,
 size_t TerminateProcesses(std::string_view image_name,
                           std::chrono::milliseconds grace = std::chrono::seconds(3));
 
+// The same for the one process `pid` (never this process). Returns whether
+// there was such a process to stop.
+bool TerminateProcess(pid_t pid,
+                      std::chrono::milliseconds grace = std::chrono::seconds(3));
+
 // Opens a file or an address with the user's desktop program for it: runs
 // the command in the environment variable ZANVORO_OPENER (words separated by
 // spaces) or "xdg-open", with `file_or_url` as its last argument. Returns the

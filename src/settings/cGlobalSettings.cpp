@@ -5,6 +5,7 @@
 #include "addin/modRegistryEntry.h"
 #include "errors/Trap.h"
 #include "host/store/MAPIFolder.h"
+#include "notify/DefaultTemplates.h"
 #include "runtime/Date.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
@@ -103,6 +104,16 @@ constexpr InitialSetting kInitialSettings[] = {
     {"sdoAddNotesToConversation", "1"},
 };
 
+// The notifications a new helpdesk sends from the start; every other
+// template starts switched off until the administrator turns it on.
+constexpr std::string_view kTemplatesOnForNewHelpdesk[] = {
+    "sdoCaseCreationConfirmationEmail",
+    "sdoCaseClosedEmail",
+    "sdoCaseReOpenEmail",
+    "sdoEmailTechnicianDueDateLapsed",
+    "sdoEmailTechniciansWhenCallerReplies",
+    "sdoSLAEmailSupervisors"};
+
 // Texts stored before line breaks were used separate their lines so.
 constexpr std::string_view kOldSeparator = "[SEP]";
 
@@ -191,6 +202,7 @@ bool cGlobalSettings::ReloadSection(int32_t section) {
   }
   store->ReadLists(*this, lists);
   if (section == 1) LoadProblemTypeCollection();
+  if (section == 4) ApplyDefaultMessageTemplates();
   if (section == 5) {
     MonitoredFolders = Replace(Setting(GeneralSettings, "sdoMonitoredEmailFolders"),
                                kOldSeparator, kLineBreak);
@@ -231,6 +243,7 @@ bool cGlobalSettings::LoadDBSettings() {
       SendReceivedAction =
           CLng(GeneralSettings.GetValue("tpoSendReceivedAction", VarType::Long));
       LoadProblemTypeCollection();
+      ApplyDefaultMessageTemplates();
       // A monitored-folder text in the old form is stored in the new one at once.
       if (ReadListsFromGeneralSettings()) SaveGlobalSettings(6);
       Loaded = true;
@@ -265,9 +278,10 @@ bool cGlobalSettings::LoadInitialSettingsToNewDB() {
     for (const InitialSetting& setting : kInitialSettings) {
       GeneralSettings.SetValue(setting.key, setting.value);
     }
-    // The default message templates (and which of them are switched on)
-    // come with the notification subsystem; until then the templates stay
-    // as they are.
+    ApplyDefaultMessageTemplates();
+    for (std::string_view key : kTemplatesOnForNewHelpdesk) {
+      MessageTemplates.SetNotificaionEnabledValue(key, true);
+    }
     return SaveInitialSettings();
   });
 }
@@ -403,6 +417,26 @@ void cGlobalSettings::ActivatePassiveMode() {
   });
 }
 
+void cGlobalSettings::ApplyDefaultMessageTemplates() {
+  Trap("Global.ApplyDefaultMessageTemplates", [&] {
+    TemplateLanguage language = TemplateLanguageFor(LanguageIndex());
+    for (std::string_view key : DefaultTemplateKeys()) {
+      if (!Trim(MessageTemplates.GetValue(key)).empty()) continue;
+      MessageTemplates.SetValue(key, DefaultTemplateText(key, language));
+    }
+  });
+}
+
+std::string cGlobalSettings::NewTicketHTML(std::string_view body) const {
+  return Trap("Global.NewTicketHTML", std::string{}, [&] {
+    std::string page = MessageTemplates.GetValue("sdoNewCase");
+    if (page.size() < 2) {
+      page = DefaultTemplateResource("NEWCASE.TXT", TemplateLanguageFor(LanguageIndex()));
+    }
+    return Replace(page, "VNH_EMAILBODY", body);
+  });
+}
+
 std::string cGlobalSettings::fncGetFileName(std::string_view path) {
   size_t slash = path.find_last_of("\\/");
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
@@ -461,7 +495,7 @@ std::string cGlobalSettings::ListText(SettingsList list) const {
     case L::ProblemTypes:
       return ProblemTypes.ToString();
     case L::NotificationTemplates:
-      return MessageTemplates;
+      return MessageTemplates.ToString();
     case L::GeneralSettings:
       return GeneralSettings.ToString();
     case L::CallerDepartments:
@@ -497,7 +531,7 @@ void cGlobalSettings::ListFromText(SettingsList list, std::string_view text) {
       ProblemTypes.FromString(text);
       return;
     case L::NotificationTemplates:
-      if (!text.empty()) MessageTemplates = std::string(text);
+      MessageTemplates.FromString(text);
       return;
     case L::GeneralSettings:
       GeneralSettings.FromString(text);
@@ -568,6 +602,10 @@ void cGlobalSettings::PutListsIntoGeneralSettings(bool monitored, bool origins,
     GeneralSettings.SetValue("sdoProblemFieldsList",
                              ProblemFieldsList.ToString(kLineBreak));
   }
+}
+
+int cGlobalSettings::LanguageIndex() const {
+  return services_.language_index ? services_.language_index() : 1;
 }
 
 std::unique_ptr<SettingsStore> cGlobalSettings::OpenStore() const {

@@ -40,6 +40,7 @@
 #include "settings/cCallers.h"
 #include "settings/cCategories.h"
 #include "settings/cFAQs.h"
+#include "settings/cMessageTemplates.h"
 #include "settings/cMySettings.h"
 #include "settings/cOutlookSettings.h"
 #include "settings/cProblemTypes.h"
@@ -125,9 +126,11 @@ class cGlobalSettings {
   cProblemTypes ProblemTypes;
   cOutlookSettings GeneralSettings;
   // The monitored-folder list's text ("sdoMonitoredEmailFolders", one folder
-  // per line) and the message templates' text form, kept as stored.
+  // per line), kept as stored.
   std::string MonitoredFolders;
-  std::string MessageTemplates;
+  // The notification templates. After a load every template left empty
+  // holds its built-in default (ApplyDefaultMessageTemplates).
+  cMessageTemplates MessageTemplates;
   cOutlookSettings CounterSettings;
   // Read by LoadFAQs and written by SaveFAQs only, never with the rest.
   cFAQs FAQs;
@@ -170,8 +173,11 @@ class cGlobalSettings {
   bool LoadFAQs();
   bool SaveFAQs();
 
-  // Puts the initial values of a new helpdesk into the general settings and
-  // saves every list and the counters.
+  // Puts the initial values of a new helpdesk into the general settings,
+  // gives every template its default and switches on the caller's
+  // confirmation and closure mails, the reopening, due-date, caller-reply
+  // and SLA-breach mails (every other notification starts off), and saves
+  // every list and the counters.
   bool LoadInitialSettingsToNewDB();
   bool SaveInitialSettings();
   bool SaveInitialSettingsOutlook();
@@ -197,6 +203,12 @@ class cGlobalSettings {
   // problem categories, problem type categories, assets, the asset-field and
   // custom-field lists and the problem types.
   void ActivatePassiveMode();
+
+  // Gives every template whose text is empty (blanks aside) the built-in
+  // default of the interface language (Services::language_index; French
+  // for 6, English otherwise), in memory only. A template missing from the
+  // list is added switched off; a present one keeps its switch.
+  void ApplyDefaultMessageTemplates();
 
   // The HTML body of a new case item: the "sdoNewCase" template (the
   // built-in page when it is shorter than 2 characters) with VNH_EMAILBODY
@@ -234,6 +246,7 @@ class cGlobalSettings {
   bool SaveLists(std::span<const SettingsList> lists);
   void PutListsIntoGeneralSettings(bool monitored, bool origins, bool problem_fields);
   std::unique_ptr<SettingsStore> OpenStore() const;
+  int LanguageIndex() const;
 
   Services services_;
 };

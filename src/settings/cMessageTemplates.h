@@ -5,10 +5,17 @@
 //
 // Text form: entries joined by ":"; an entry is the encoded key, ";", the
 // encoded value (every CR LF written as "[LF]"), ";", the enabled flag as
-// an integer; ";" and ":" inside key and value are encoded as in the
-// settings' key/value text ("&semicolon", "&colon").
+// an integer (-1 on, 0 off); ";" and ":" inside key and value are encoded
+// as in the settings' key/value text ("&semicolon", "&colon", ListText.h).
+// Like those, a value holding the literal text "[LF]" reads back as CR LF.
+//
+// Reading is lenient and never raises: empty entries and entries without a
+// key are skipped, a missing value is "", a missing or non-numeric flag is
+// off, and an entry with extra ";" (never written) keeps them in its value,
+// taking the last field as the flag.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +36,7 @@ class cMessageTemplates {
  public:
   size_t Count() const;
   bool Exists(std::string_view key) const;
+  // The entry of `key`, nullptr when absent. Valid until the list changes.
   const cMessageTemplate* Find(std::string_view key) const;
   Dictionary<cMessageTemplate>::const_iterator begin() const;
   Dictionary<cMessageTemplate>::const_iterator end() const;
@@ -38,7 +46,7 @@ class cMessageTemplates {
   bool IsChecked(std::string_view key) const;
   // The template text of `key` ("" for a missing key).
   std::string GetValue(std::string_view key) const;
-  // Add the key when missing.
+  // Both add the key when missing (switched off, or with an empty text).
   void SetNotificaionEnabledValue(std::string_view key, bool enabled);
   void SetValue(std::string_view key, std::string_view text);
 
@@ -48,6 +56,8 @@ class cMessageTemplates {
   std::string ToString() const;
 
  private:
+  cMessageTemplate& Entry(std::string_view key);
+
   Dictionary<cMessageTemplate> items_;
 };
 

@@ -1,1 +1,228 @@
 #include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <string>
+
+#include "notify/DefaultTemplates.h"
+
+namespace zanvoro {
+namespace {
+
+using Variables = std::set<std::string>;
+
+const Variables kCaseSheet = {
+    "VNH_CASENUMBER",      "VNH_SUBJECT",     "VNH_STATUS",       "VNH_PRIORITY",
+    "VNH_PROBLEMCATEGORY", "VNH_PROBLEMTYPE", "VNH_TECHNICIANS",  "VNH_CALLERNAME",
+    "VNH_CALLEREMAIL",     "VNH_CALLERPHONE", "VNH_CALLERMOBILE", "VNH_CASEDESCRIPTION"};
+const Variables kOverdue = {"VNH_CASENUMBER",     "VNH_SUBJECT",    "VNH_DUEDATE",
+                            "VNH_TECHNICIANS",    "VNH_CALLERNAME", "VNH_CALLEREMAIL",
+                            "VNH_CASEDESCRIPTION"};
+
+// Every resource and the variables its page uses, no more and no fewer.
+const struct {
+  const char* resource;
+  Variables variables;
+} kResources[] = {
+    {"NEWCASE.TXT", {"VNH_EMAILBODY"}},
+    {"PRINT.TXT", kCaseSheet},
+    {"EMAILCALLER.TXT", kCaseSheet},
+    {"EMAILTECHNICIAN.TXT", kCaseSheet},
+    {"EMAILCASECREATIONCONFIRMATION.TXT",
+     {"VNH_CALLERNAME", "VNH_CASENUMBER", "VNH_DATECREATED", "VNH_EMAILBODY",
+      "VNH_WEBACCESS_LOGIN", "VNH_WEBACCESS_URL"}},
+    {"EMAILCASECLOSED.TXT",
+     {"VNH_CALLERNAME", "VNH_CASENUMBER", "VNH_DATECREATED", "VNH_CASEDESCRIPTION"}},
+    {"EMAILCASEASSIGNMENT.TXT",
+     {"VNH_CASENUMBER", "VNH_SUBJECT", "VNH_TECHNICIANS", "VNH_CALLERNAME",
+      "VNH_CALLEREMAIL", "VNH_CASEDESCRIPTION", "VNH_NOW"}},
+    {"EMAILCASEREOPENING.TXT",
+     {"VNH_CASENUMBER", "VNH_SUBJECT", "VNH_TECHNICIANS", "VNH_CALLERNAME",
+      "VNH_CALLEREMAIL", "VNH_CASEDESCRIPTION"}},
+    {"EMAILDUEDATELAPSEDNOTIFICATION.TXT", kOverdue},
+    {"EMAILSUPERVISORSSLABREACH.TXT", kOverdue},
+    {"EMAILCALLERWHENASSIGNEDTECHNICIAN.TXT",
+     {"VNH_CALLERNAME", "VNH_CASENUMBER", "VNH_TECHNICIANS", "VNH_TECHNICIANS_MOBILES",
+      "VNH_CASEDESCRIPTION"}},
+    {"EMAILTECHNICIANSWHENCALLERREPLIES.TXT",
+     {"VNH_CASENUMBER", "VNH_TECHNICIANS", "VNH_CALLERNAME", "VNH_CALLEREMAIL",
+      "VNH_REPLIEDEMAILSUBJECT", "VNH_REPLIEDEMAILBODY"}},
+    {"EMAILMANAGERONNEWCASE.TXT",
+     {"VNH_CASENUMBER", "VNH_SUBJECT", "VNH_MANAGERS", "VNH_CALLERNAME",
+      "VNH_CALLEREMAIL", "VNH_CASEDESCRIPTION", "VNH_NOW"}},
+    {"EMAILKBPUBLICATION.TXT",
+     {"VNH_KBSUBJECT", "VNH_AUTHOR", "VNH_KBCREATEDDATE", "VNH_KBPROBLEMCATEGORY",
+      "VNH_KBPROBLEMTYPE", "VNH_KBLINK"}},
+};
+
+constexpr TemplateLanguage kLanguages[] = {TemplateLanguage::English,
+                                           TemplateLanguage::French};
+
+Variables VariablesIn(const std::string& page) {
+  static const std::regex kVariable("VNH_[A-Z0-9_]*[A-Z0-9]");
+  Variables found;
+  for (std::sregex_iterator it(page.begin(), page.end(), kVariable), end; it != end;
+       ++it) {
+    found.insert(it->str());
+  }
+  return found;
+}
+
+std::string Compact(std::string text) {
+  std::erase(text, ' ');
+  return text;
+}
+
+TEST(DefaultTemplates, EveryResourceIsATemplatePageInBothLanguages) {
+  for (const auto& resource : kResources) {
+    for (TemplateLanguage language : kLanguages) {
+      SCOPED_TRACE(std::string(resource.resource) +
+                   (language == TemplateLanguage::French ? " fr" : " en"));
+      std::string page = DefaultTemplateResource(resource.resource, language);
+      ASSERT_FALSE(page.empty());
+      EXPECT_TRUE(page.starts_with("<!DOCTYPE html>"));
+      EXPECT_NE(page.find("<title>Template</title>"), std::string::npos);
+      EXPECT_NE(Compact(page).find("p{font-family:Arial;font-size:10pt;}"),
+                std::string::npos);
+      EXPECT_NE(page.find("</html>"), std::string::npos);
+      EXPECT_EQ(VariablesIn(page), resource.variables);
+    }
+  }
+}
+
+TEST(DefaultTemplates, FrenchPagesAreTheirOwnAccentedText) {
+  std::string english =
+      DefaultTemplateResource("EMAILCASECLOSED.TXT", TemplateLanguage::English);
+  std::string french =
+      DefaultTemplateResource("EMAILCASECLOSED.TXT", TemplateLanguage::French);
+  EXPECT_NE(english, french);
+  EXPECT_NE(french.find("clôturé"), std::string::npos);
+  EXPECT_NE(french.find("lang=\"fr\""), std::string::npos);
+}
+
+TEST(DefaultTemplates, NewCasePageIsTheBodyInItalicsThenAnEmptyParagraph) {
+  std::string page = DefaultTemplateResource("NEWCASE.TXT", TemplateLanguage::English);
+  EXPECT_NE(page.find("<p><i>VNH_EMAILBODY</i></p>\n<p>&nbsp;</p>\n</body>"),
+            std::string::npos);
+}
+
+TEST(DefaultTemplates, ResourceNamesIgnoreLetterCaseAndUnknownNamesGiveNothing) {
+  EXPECT_EQ(DefaultTemplateResource("emailCaller.txt", TemplateLanguage::French),
+            DefaultTemplateResource("EMAILCALLER.TXT", TemplateLanguage::French));
+  EXPECT_EQ(DefaultTemplateResource("NOSUCHPAGE.TXT", TemplateLanguage::English), "");
+  EXPECT_EQ(DefaultTemplateResource(".TXT", TemplateLanguage::English), "");
+  EXPECT_EQ(DefaultTemplateResource("", TemplateLanguage::English), "");
+}
+
+TEST(DefaultTemplates, OnlyLanguageSixTakesTheFrenchSet) {
+  EXPECT_EQ(TemplateLanguageFor(6), TemplateLanguage::French);
+  for (int other : {0, 1, 2, 5, 7, 8, 99}) {
+    EXPECT_EQ(TemplateLanguageFor(other), TemplateLanguage::English) << other;
+  }
+}
+
+TEST(DefaultTemplates, BodyKeysTakeTheirResourcePage) {
+  const struct {
+    const char* key;
+    const char* resource;
+  } cases[] = {
+      {"sdoNewCase", "NEWCASE.TXT"},
+      {"sdoPrint", "PRINT.TXT"},
+      {"sdoEmailCaller", "EMAILCALLER.TXT"},
+      {"sdoEmailTechnician", "EMAILTECHNICIAN.TXT"},
+      {"sdoCaseCreationConfirmationEmail", "EMAILCASECREATIONCONFIRMATION.TXT"},
+      {"sdoCaseClosedEmail", "EMAILCASECLOSED.TXT"},
+      {"sdoCaseAssignmentEmail", "EMAILCASEASSIGNMENT.TXT"},
+      {"sdoEmailTechnicianDueDateLapsed", "EMAILDUEDATELAPSEDNOTIFICATION.TXT"},
+      {"sdoSLAEmailSupervisors", "EMAILSUPERVISORSSLABREACH.TXT"},
+      {"sdoEmailCallerWhenAssignedTechnician", "EMAILCALLERWHENASSIGNEDTECHNICIAN.TXT"},
+      {"sdoCaseReOpenEmail", "EMAILCASEREOPENING.TXT"},
+      {"sdoEmailTechniciansWhenCallerReplies", "EMAILTECHNICIANSWHENCALLERREPLIES.TXT"},
+      {"sdoEmailKBPublication", "EMAILKBPUBLICATION.TXT"},
+      {"sdoEmailManagerWhenCaseCreated", "EMAILMANAGERONNEWCASE.TXT"},
+  };
+  for (const auto& c : cases) {
+    for (TemplateLanguage language : kLanguages) {
+      EXPECT_EQ(DefaultTemplateText(c.key, language),
+                DefaultTemplateResource(c.resource, language))
+          << c.key;
+    }
+  }
+  EXPECT_EQ(DefaultTemplateText("SDOEMAILCALLER", TemplateLanguage::English),
+            DefaultTemplateResource("EMAILCALLER.TXT", TemplateLanguage::English));
+}
+
+TEST(DefaultTemplates, SubjectsAndSmsTextsAreTheFixedTextsInEveryLanguage) {
+  const std::string status =
+      "SupportCase VNH_CASENUMBER dated VNH_DATECREATED. Current status - VNH_STATUS";
+  const struct {
+    const char* key;
+    std::string text;
+  } cases[] = {
+      {"sdoEmailCallerSubject", "[VNH_CASENUMBER] VNH_SUBJECT"},
+      {"sdoEmailTechnicianSubject", "[VNH_CASENUMBER] VNH_SUBJECT"},
+      {"sdoCaseCreationConfirmationSubject", "[VNH_CASENUMBER] VNH_SUBJECT"},
+      {"sdoCaseClosedEmailSubject", "[VNH_CASENUMBER] VNH_SUBJECT"},
+      {"sdoCaseAssignmentEmailSubject", "[VNH_CASENUMBER] VNH_SUBJECT"},
+      {"sdoEmailTechnicianDueDateLapsedSubject",
+       "[VNH_CASENUMBER] Due Date lapsed : VNH_SUBJECT"},
+      {"sdoSLAEmailSupervisorsSubject", "[VNH_CASENUMBER] SLA breach : VNH_SUBJECT"},
+      {"sdoEmailCallerWhenAssignedTechnicianSubject", "[VNH_CASENUMBER] : VNH_SUBJECT"},
+      {"sdoCaseReOpenEmailSubject", "[VNH_CASENUMBER] Re-Opened : VNH_SUBJECT"},
+      {"sdoEmailTechniciansWhenCallerRepliesSubject",
+       "[VNH_CASENUMBER] caller replied : VNH_SUBJECT"},
+      {"sdoKBPublicationSubject", "New KB published : 'VNH_KBSUBJECT'"},
+      {"sdoEmailManagerWhenCaseCreatedSubject",
+       "New case generated: [VNH_CASENUMBER] VNH_SUBJECT"},
+      {"sdoSMSCaller", status},
+      {"sdoSMSTechnician", status},
+      {"sdoCaseCreationConfirmationSMS",
+       "Dear VNH_CALLERNAME, SupportCase VNH_CASENUMBER created based on our email dated "
+       "VNH_DATECREATED. We will soon get in touch with you."},
+      {"sdoCaseClosedSMS",
+       "Dear VNH_CALLERNAME, SupportCase VNH_CASENUMBER allotted to you on "
+       "VNH_DATECREATED has been closed. Thank you for using contacting us"},
+      {"sdoCaseAssignmentSMS",
+       "SupportCase VNH_CASENUMBER has been assigned to you on VNH_NOW. You are "
+       "requested to start working on this case at the earliest."},
+      {"sdoSMSTechnicianDueDateLapsed",
+       "The due date for case VNH_CASENUMBER assigned to you has already lapsed. Please "
+       "attend to the case (from VNH_CALLERNAME) ASAP"},
+      {"sdoSLASMSSupervisors",
+       "Reporting SLA breach for case VNH_CASENUMBER assigned to VNH_TECHNICIANS. Case "
+       "was due on VNH_DUEDATE."},
+      {"sdoSMSCallerWhenAssignedTechnician",
+       "Technicians, VNH_TECHNICIANS are assigned to your case #VNH_CASENUMBER. You can "
+       "reach them at VNH_MOBILES_TECHNICIANS."},
+      {"sdoCaseReOpenSMS",
+       "Support case #VNH_CASENUMBER (which was assigned to you) has been re-opened "
+       "again. Please attend to this case (VNH_CALLERNAME, VNH_CALLEREMAIL) at the "
+       "earliest possible"},
+      {"sdoSMSTechniciansWhenCallerReplies",
+       "Caller (VNH_CALLERNAME, VNH_CALLEREMAIL) has replied to the support case "
+       "#VNH_CASENUMBER (that was assigned to you). Please work on it ASAP."},
+      {"sdoSMSKBPublication",
+       "A new KB article '[VNH_KBSUBJECT]' is published by [VNH_AUTHOR]."},
+      {"sdoSMSManagerWhenCaseCreated",
+       "A new unassigned case '[VNH_NUMBER]' has been generated!"},
+  };
+  for (const auto& c : cases) {
+    for (TemplateLanguage language : kLanguages) {
+      EXPECT_EQ(DefaultTemplateText(c.key, language), c.text) << c.key;
+    }
+  }
+}
+
+TEST(DefaultTemplates, EveryKeyOfTheTemplateListHasADefaultAndNoOtherKeyDoes) {
+  const auto& keys = DefaultTemplateKeys();
+  EXPECT_EQ(keys.size(), 38u);
+  EXPECT_EQ(std::set<std::string_view>(keys.begin(), keys.end()).size(), keys.size());
+  for (std::string_view key : keys) {
+    EXPECT_FALSE(DefaultTemplateText(key, TemplateLanguage::French).empty()) << key;
+  }
+  EXPECT_EQ(DefaultTemplateText("sdoOwner", TemplateLanguage::English), "");
+  EXPECT_EQ(DefaultTemplateText("", TemplateLanguage::English), "");
+}
+
+}  // namespace
+}  // namespace zanvoro

@@ -1,5 +1,6 @@
 #include "settings/SettingsFolderStore.h"
 
+#include <string>
 #include <vector>
 
 #include "errors/AdviceTexts.h"
@@ -13,6 +14,7 @@
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
 #include "settings/cGlobalSettings.h"
+#include "settings/cOutlookSettings.h"
 
 namespace zanvoro {
 
@@ -21,6 +23,10 @@ namespace {
 // Another user may save the same item between our read and our save; the
 // last writer wins, so a conflicting save is made again on a fresh copy.
 constexpr int kSaveAttempts = 3;
+// A counter loses a race only to an instance that advanced it meanwhile, so
+// every retry follows someone's progress; this many in a row means the
+// store is stuck, not busy.
+constexpr int kCounterAttempts = 1000;
 
 std::shared_ptr<host::Item> FindBySubject(host::MAPIFolder& folder,
                                           std::string_view subject) {
@@ -122,6 +128,43 @@ bool SettingsFolderStore::WriteLists(const cGlobalSettings& settings,
                      });
   }
   return true;
+}
+
+std::optional<int32_t> SettingsFolderStore::AdvanceCounter(cGlobalSettings& settings,
+                                                           std::string_view key) {
+  const std::string_view property = SettingsListName(SettingsList::CounterSettings);
+  for (int attempt = 1; attempt <= kCounterAttempts; ++attempt) {
+    auto item = FindBySubject(*folder_, kCounterItemSubject);
+    if (!item) {
+      // Two instances may both make the item; Find walks in creation order,
+      // so every instance then counts on the oldest one.
+      if (!GetOutlookSettingItem(*folder_, kCounterItemSubject, SettingItemMode::Create))
+        return std::nullopt;
+      continue;
+    }
+    cOutlookSettings counters;
+    counters.FromString(SettingItemText(*item, property));
+    int32_t next = NextCounterValue(counters, key);
+    counters.SetValue(key, std::to_string(next));
+    try {
+      SetSettingItemText(*item, property, counters.ToString());
+      item->Save();
+    } catch (const Error& error) {
+      if (error.Number() == err::kAccessDenied) {
+        ShowSettingsWritePermissionError(error, "cGlobalSettings.SaveCounterSettings");
+        return std::nullopt;
+      }
+      if (error.Number() != err::kObjectChanged) throw;
+      continue;
+    }
+    settings.CounterSettings = std::move(counters);
+    return next;
+  }
+  throw Error(err::kObjectChanged,
+              "The counter \"" + std::string(key) + "\" was changed by others " +
+                  std::to_string(kCounterAttempts) +
+                  " times while it was being advanced.",
+              "SettingsFolderStore");
 }
 
 std::shared_ptr<host::Item> GetOutlookSettingItem(host::MAPIFolder& folder,

@@ -53,6 +53,14 @@ class SettingsFolderStore : public SettingsStore {
   // item.
   bool WriteLists(const cGlobalSettings& settings,
                   std::span<const SettingsList> lists) override;
+  // Compares and swaps on the "CounterSettings" item: reads it fresh,
+  // increments, and saves only when nobody saved it since the read (the
+  // store checks the item's change counter in the same write); otherwise
+  // reads again and retries. A missing item is made first. Raises
+  // Error(err::kObjectChanged) when the counter kept changing under it
+  // through many attempts.
+  std::optional<int32_t> AdvanceCounter(cGlobalSettings& settings,
+                                        std::string_view key) override;
 
   const std::shared_ptr<host::MAPIFolder>& Folder() const { return folder_; }
 

@@ -11,7 +11,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+#include <string_view>
 
 #include "settings/SettingsList.h"
 
@@ -23,6 +25,7 @@ class MAPIFolder;
 
 class cGlobalSettings;
 class cMySettings;
+class cOutlookSettings;
 
 // The kinds of settings store, as `DBChoice` numbers them.
 enum class SettingsStoreKind : int32_t {
@@ -50,7 +53,24 @@ class SettingsStore {
   // Other failures raise their Error.
   virtual bool WriteLists(const cGlobalSettings& settings,
                           std::span<const SettingsList> lists) = 0;
+  // Advances the counter `key` of the counter settings by one and returns
+  // the new value, which no other instance is given: two instances advancing
+  // the counter at the same moment get different values. The counters of
+  // `settings` become the stored ones, with the new value. A missing or
+  // non-numeric counter counts as 0; one at the 32-bit maximum raises an
+  // overflow Error and stays as it was. Returns nullopt when the user lacks
+  // the right to write (they have been shown the advice).
+  // This default reloads the counters, increments and writes them, which is
+  // only safe in a store that lets one writer at a time through; a store
+  // that can compare and swap overrides it.
+  virtual std::optional<int32_t> AdvanceCounter(cGlobalSettings& settings,
+                                                std::string_view key);
 };
+
+// The value that follows counter `key` of `counters` (0 when missing or not
+// numeric, so the first is 1). Raises an overflow Error past the 32-bit
+// maximum.
+int32_t NextCounterValue(const cOutlookSettings& counters, std::string_view key);
 
 // The store `choice` names: the settings folder `settings_folder` for
 // DBChoice 2; nullptr for a settings database, which this build cannot open

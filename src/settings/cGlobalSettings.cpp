@@ -356,6 +356,15 @@ bool cGlobalSettings::SaveCounterSettings() {
   });
 }
 
+std::optional<int32_t> cGlobalSettings::AdvanceCounter(std::string_view key) {
+  std::unique_ptr<SettingsStore> store = OpenStore();
+  if (!store) {
+    throw Error(err::kCallFailed, "The settings store of the helpdesk cannot be opened.",
+                "cGlobalSettings");
+  }
+  return store->AdvanceCounter(*this, key);
+}
+
 bool cGlobalSettings::SaveList(SettingsList list) {
   switch (list) {
     case L::GeneralSettings:

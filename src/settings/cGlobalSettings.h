@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -187,6 +188,12 @@ class cGlobalSettings {
   bool SaveSettingsToDB(int32_t section);
   bool SaveGlobalSettings(int32_t section);
   bool SaveCounterSettings();
+  // Advances the counter `key` by one in the store in force and returns the
+  // new value, given to no other instance (SettingsStore::AdvanceCounter);
+  // CounterSettings become the stored counters. nullopt when the user may
+  // not write the store. Unlike the operations above it raises its
+  // failures (no store, an overflow, a store error) for the caller to trap.
+  std::optional<int32_t> AdvanceCounter(std::string_view key);
   // Writes one whole list as it is in memory, with the save that belongs to
   // it. The general settings are taken as the truth: the monitored folders,
   // origins and problem fields are first read from them.

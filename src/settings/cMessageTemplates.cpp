@@ -70,7 +70,7 @@ void cMessageTemplates::FromString(std::string_view text) {
     if (text.empty()) return;
     items_.Clear();
     for (std::vector<std::string>& fields : ReadListText(text)) {
-      const std::string& key = fields[0];
+      std::string key = fields[0];
       // A key read before keeps its value: the first entry wins.
       if (Trim(key).empty() || items_.Exists(key)) continue;
       cMessageTemplate entry;

@@ -5,36 +5,25 @@
 // Text that is not well-formed XML reads as an empty list.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "case/EntryList.h"
 #include "case/cLog.h"
-#include "runtime/Dictionary.h"
 
 namespace zanvoro {
 
-class cLogsList {
+// Count, Exists, Add, GetItem, iteration and ToString come from EntryList.
+class cLogsList : public EntryList<cLog> {
  public:
-  size_t Count() const;
-  bool Exists(int32_t id) const;
-  // Adds `entry` unless its ID is taken; returns whether it was added.
-  bool Add(cLog entry);
-  // 0-based, in list order; nullptr outside.
-  const cLog* GetItem(size_t index) const;
-  Dictionary<cLog>::const_iterator begin() const;
-  Dictionary<cLog>::const_iterator end() const;
-
-  // Replaces the contents with the entries of `xml` ("" gives an empty list).
+  // Replaces the contents with the entries of `xml` ("" gives an empty
+  // list). Children of each "Data" are read by position; a date that reads
+  // neither as sortable text nor as a date is the zero date; an ID that is
+  // not a number becomes the entry's position.
   void FromXML(std::string_view xml);
   std::string SaveValueToXML() const;
-  // Each entry's text followed by "\r\n====\r\n".
-  std::string ToString() const;
-  // The "Log List" table.
+  // The "Log List" table (cell texts are written as plain text).
   std::string ToHTML() const;
-
- private:
-  Dictionary<cLog> items_;  // keyed by the decimal ID
 };
 
 }  // namespace zanvoro

@@ -1,1 +1,292 @@
 #include <gtest/gtest.h>
+
+#include <string>
+
+#include "case/CaseTestSupport.h"
+#include "case/ItemProperty.h"
+#include "case/cEmailHistory.h"
+#include "case/cLog.h"
+#include "case/cLogsList.h"
+#include "case/cWork.h"
+#include "case/cWorks.h"
+#include "runtime/Text.h"
+
+namespace zanvoro {
+namespace {
+
+Date At(int year, int month, int day, int hour, int minute, int second = 0) {
+  return MakeDate({year, month, day, hour, minute, second});
+}
+
+cLog Log(int32_t id, std::string description, Date when, std::string technician = "Ann") {
+  return cLog{id, when, std::move(technician), std::move(description)};
+}
+
+cWork Work(int32_t id, int32_t minutes, std::string description = "Fixed it") {
+  return cWork{id, At(2009, 3, 7, 9, 5), "Ann", minutes, std::move(description)};
+}
+
+TEST(CaseLog, XmlRoundTripKeepsOrderAndMinutes) {
+  cLogsList log;
+  log.Add(Log(3, "Case created from email ", At(2009, 3, 7, 9, 5, 42)));
+  log.Add(Log(1, "Email to Caller", At(2009, 12, 31, 23, 59, 1), "Bob"));
+  log.Add(Log(2, "Case closed", At(2010, 1, 1, 0, 0)));
+
+  cLogsList read;
+  read.FromXML(log.SaveValueToXML());
+
+  ASSERT_EQ(read.Count(), 3u);
+  const Date minutes[] = {At(2009, 3, 7, 9, 5), At(2009, 12, 31, 23, 59),
+                          At(2010, 1, 1, 0, 0)};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(read.GetItem(i)->ID, log.GetItem(i)->ID);
+    EXPECT_EQ(read.GetItem(i)->Description, log.GetItem(i)->Description);
+    EXPECT_EQ(read.GetItem(i)->Technician, log.GetItem(i)->Technician);
+    EXPECT_EQ(read.GetItem(i)->ActionDate, minutes[i]) << "entry " << i;
+  }
+}
+
+TEST(CaseLog, XmlHasFixedElementsAndEscapesMarkup) {
+  cLogsList log;
+  log.Add(Log(1, "<b>Fish & Chips</b>", At(2009, 3, 7, 9, 5)));
+
+  EXPECT_EQ(log.SaveValueToXML(),
+            "<Logs><Data><ID>1</ID><Description>&lt;b&gt;Fish &amp; Chips&lt;/b&gt;"
+            "</Description><ActionDate>2009\t3\t7\t9\t5</ActionDate>"
+            "<Technician>Ann</Technician></Data></Logs>\r\n");
+}
+
+TEST(CaseLog, EmptyListSavesBareRootAndReadsBackEmpty) {
+  std::string xml = cLogsList{}.SaveValueToXML();
+  EXPECT_EQ(xml, "<Logs/>\r\n");
+  cLogsList read;
+  read.Add(Log(9, "left over", At(2009, 1, 1, 0, 0)));
+  read.FromXML(xml);
+  EXPECT_EQ(read.Count(), 0u);
+}
+
+TEST(CaseLog, TextThatIsNotXmlReadsAsEmptyList) {
+  const char* texts[] = {
+      "not xml at all",       "<Logs><Data><ID>1</ID>",
+      "<Logs></Data></Logs>", "<Logs/><Logs/>",
+      "2009\t3\t7",
+  };
+  for (const char* text : texts) {
+    cLogsList log;
+    log.Add(Log(1, "before", At(2009, 1, 1, 0, 0)));
+    log.FromXML(text);
+    EXPECT_EQ(log.Count(), 0u) << text;
+    cWorks works;
+    works.FromXML(text);
+    EXPECT_EQ(works.Count(), 0u) << text;
+  }
+}
+
+TEST(CaseLog, EntryWithTakenIdIsNotAdded) {
+  cLogsList log;
+  EXPECT_TRUE(log.Add(Log(1, "first", At(2009, 1, 1, 0, 0))));
+  EXPECT_FALSE(log.Add(Log(1, "second", At(2009, 1, 2, 0, 0))));
+  EXPECT_EQ(log.Count(), 1u);
+  EXPECT_EQ(log.GetItem(0)->Description, "first");
+
+  log.FromXML(
+      "<Logs><Data><ID>4</ID><Description>a</Description></Data>"
+      "<Data><ID>4</ID><Description>b</Description></Data></Logs>");
+  ASSERT_EQ(log.Count(), 1u);
+  EXPECT_TRUE(log.Exists(4));
+  EXPECT_EQ(log.GetItem(0)->Description, "a");
+}
+
+TEST(CaseLog, ReaderTakesChildrenByPosition) {
+  cLogsList log;
+  log.FromXML(
+      "<Anything><Data><x>7</x><y>Called</y><z>2009\t3\t7\t9\t5</z><w>Ann</w></Data>"
+      "<Data><ID>8</ID><Technician>Called again</Technician>"
+      "<ID>2009-03-08 10:15:00</ID><Description>Bob</Description></Data></Anything>");
+
+  ASSERT_EQ(log.Count(), 2u);
+  EXPECT_EQ(log.GetItem(0)->ID, 7);
+  EXPECT_EQ(log.GetItem(0)->ToString(),
+            "Called\t" + GeneralDateText(At(2009, 3, 7, 9, 5)) + "\tAnn");
+  EXPECT_EQ(log.GetItem(1)->ID, 8);
+  EXPECT_EQ(log.GetItem(1)->ToString(),
+            "Called again\t" + GeneralDateText(At(2009, 3, 8, 10, 15)) + "\tBob");
+}
+
+TEST(CaseLog, UnreadableFieldsTakeFallbacks) {
+  cWorks works;
+  works.FromXML(
+      "<WorkDescriptions><Data><ID>one</ID><WorkDate>soon</WorkDate><User>Ann</User>"
+      "<Minutes>lots</Minutes></Data></WorkDescriptions>");
+
+  ASSERT_EQ(works.Count(), 1u);
+  const cWork* entry = works.GetItem(0);
+  EXPECT_EQ(entry->ID, 1);  // the next number, as a new entry would get
+  EXPECT_TRUE(entry->WorkDate.IsZero());
+  EXPECT_EQ(entry->User, "Ann");
+  EXPECT_EQ(entry->Minutes, 0);
+  EXPECT_EQ(entry->Description, "");
+}
+
+TEST(CaseLog, WorkXmlRoundTripKeepsFieldOrder) {
+  cWorks works;
+  works.Add(Work(1, 30, "Swapped <toner>"));
+
+  std::string xml = works.SaveValueToXML();
+  EXPECT_EQ(xml,
+            "<WorkDescriptions><Data><ID>1</ID><WorkDate>2009\t3\t7\t9\t5</WorkDate>"
+            "<User>Ann</User><Minutes>30</Minutes><Description>Swapped &lt;toner&gt;"
+            "</Description></Data></WorkDescriptions>\r\n");
+
+  cWorks read;
+  read.FromXML(xml);
+  ASSERT_EQ(read.Count(), 1u);
+  const cWork& entry = *read.GetItem(0);
+  EXPECT_EQ(entry.Description, "Swapped <toner>");
+  EXPECT_EQ(entry.Minutes, 30);
+  EXPECT_EQ(entry.User, "Ann");
+  EXPECT_EQ(entry.WorkDate, At(2009, 3, 7, 9, 5));
+}
+
+TEST(CaseLog, WorkTableEndsWithTotalRow) {
+  cWorks works;
+  works.Add(Work(1, 30, "Fish & chips"));
+  works.Add(Work(2, 45));
+  EXPECT_EQ(works.TotalTimeSpent(), 75);
+
+  std::string date = GeneralDateText(At(2009, 3, 7, 9, 5));
+  auto row = [&](const char* description, const char* minutes) {
+    return "<tr>\r\n<td width=\"70\">" + date +
+           "</td>\r\n<td width=\"100\">Ann</td>\r\n<td width=\"160\">" + description +
+           "</td>\r\n<td width=\"70\" align=\"center\">" + minutes + "</td>\r\n</tr>\r\n";
+  };
+  EXPECT_EQ(
+      works.ToHTML(),
+      "<br><p><table border=\"1\" width=\"500\" cellspacing=\"0\" cellpadding=\"0\">\r\n"
+      "<tr>\r\n<td colspan=\"4\" bgcolor=\"#808080\" align=\"center\">Time Spent List"
+      "</td>\r\n</tr>\r\n"
+      "<tr>\r\n<td width=\"70\" bgcolor=\"#C0C0C0\">Date</td>\r\n"
+      "<td width=\"100\" bgcolor=\"#C0C0C0\">Technician</td>\r\n"
+      "<td width=\"160\" bgcolor=\"#C0C0C0\">Comment</td>\r\n"
+      "<td width=\"70\" bgcolor=\"#C0C0C0\">Time Spent(mins)</td>\r\n</tr>\r\n" +
+          row("Fish &amp; chips", "30") + row("Fixed it", "45") +
+          "<tr>\r\n<td width=\"330\" colspan=\"3\" bgcolor=\"#C0C0C0\" "
+          "align=\"right\">Total Time Spent (mins)</td>\r\n"
+          "<td width=\"70\" align=\"center\">75</td>\r\n</tr>\r\n"
+          "</table></p><br>\r\n");
+}
+
+TEST(CaseLog, LogRowHasDateTechnicianAndComment) {
+  cLog entry = Log(1, "Called", At(2009, 3, 7, 9, 5));
+  EXPECT_EQ(entry.ToHTML(), "<tr>\r\n<td width=\"200\">" +
+                                GeneralDateText(entry.ActionDate) +
+                                "</td>\r\n<td width=\"100\">Ann</td>\r\n"
+                                "<td width=\"300\">Called</td>\r\n</tr>\r\n");
+  cLogsList log;
+  log.Add(entry);
+  EXPECT_NE(log.ToHTML().find(">Log List</td>"), std::string::npos);
+}
+
+TEST(CaseLog, TextFormsJoinFieldsByTabsAndEntriesBySeparator) {
+  Date when = At(2009, 3, 7, 9, 5);
+  cLogsList log;
+  log.Add(Log(1, "Called", when));
+  log.Add(Log(2, "Mailed", when, "Bob"));
+  std::string d = GeneralDateText(when);
+  EXPECT_EQ(log.ToString(),
+            "Called\t" + d + "\tAnn\r\n====\r\nMailed\t" + d + "\tBob\r\n====\r\n");
+
+  cWorks works;
+  works.Add(Work(1, 30));
+  EXPECT_EQ(works.ToString(), "Fixed it\t" + d + "\t30\tAnn\r\n====\r\n");
+  EXPECT_EQ(cLogsList{}.ToString(), "");
+}
+
+TEST(CaseLog, ActionTextsFollowTheTable) {
+  struct {
+    int32_t action;
+    const char* before_date;  // "" for texts without a date
+    const char* after_date;
+  } const cases[] = {
+      {0, "Phone Call to Caller (", ") "},
+      {1, "Mobile Call to Caller (", ") "},
+      {2, "Email to Caller (", ") "},
+      {3, "Email to Caller (", ") "},
+      {4, "SMS to Caller (", ") "},
+      {5, "Case Assignment Email to Technician (", ") X"},
+      {6, "Case Assignment SMS to Technician (", ") X"},
+      {7, "Phone Call to Technician (", ") X"},
+      {8, "Mobile Call to Technician (", ") X"},
+      {9, "Email to Technician (", ") X"},
+      {10, "Email to Technician (", ") X"},
+      {11, "SMS to Technician (", ") X"},
+      {12, "Email Reply from Caller (", ") X"},
+      {14, "Case closed (", ") X"},
+      {15, "Case re-opened (", ") X"},
+      {16, "New technician 'X' assigned (", ") "},
+      {17, "Due-date lapsed (", ") "},
+  };
+  for (const auto& c : cases) {
+    std::string before = GeneralDateText(Now());
+    std::string text = LogActionText(c.action, "X");
+    std::string after = GeneralDateText(Now());
+    // The clock may tick between the reads.
+    EXPECT_TRUE(text == c.before_date + before + c.after_date ||
+                text == c.before_date + after + c.after_date)
+        << c.action << ": " << text;
+  }
+  EXPECT_EQ(LogActionText(13, "X"), "Case created from email X");
+  EXPECT_EQ(LogActionText(99, "X"), "Other");
+  EXPECT_EQ(LogActionText(-1), "Other");
+  EXPECT_TRUE(LogActionText(16).starts_with("New technician '' assigned ("));
+}
+
+class EmailHistoryTest : public testsupport::CaseTest {
+ protected:
+  std::shared_ptr<host::Item> AddMail(const std::string& subject,
+                                      const std::string& number,
+                                      const char* flag = nullptr) {
+    auto mail = GetHistoryFolder()->Items()->Add("IPM.Note");
+    mail->SetSubject(subject);
+    mail->SetBillingInformation(number);
+    if (flag) {
+      mail->SetReceivedTime(At(2009, 3, 7, 9, 5));
+      WriteItemProperty(*mail, "EmailFlag", Variant(flag), VarType::String);
+    }
+    mail->Save();
+    return mail;
+  }
+};
+
+TEST_F(EmailHistoryTest, ListsOnlyTheCasesMails) {
+  ASSERT_NE(GetHistoryFolder(), nullptr);
+  AddMail("Printer <jammed>", "5", "Received");
+  auto never_received = AddMail("Re: Printer", "5");
+  AddMail("Other case", "6", "Sent");
+
+  std::string html = cEmailHistory{}.ToHTML("5");
+
+  EXPECT_TRUE(html.starts_with("<br><p><table"));
+  EXPECT_NE(html.find(">Email History List</td>"), std::string::npos);
+  EXPECT_NE(
+      html.find("<tr>\r\n<td width=\"100\">Received</td>\r\n"
+                "<td width=\"400\">Printer &lt;jammed&gt;</td>\r\n<td width=\"100\">" +
+                GeneralDateText(At(2009, 3, 7, 9, 5)) + "</td>\r\n</tr>"),
+      std::string::npos);
+  EXPECT_NE(
+      html.find("<td width=\"100\">Unknown</td>\r\n<td width=\"400\">Re: Printer</td>"
+                "\r\n<td width=\"100\">" +
+                GeneralDateText(never_received->CreationTime()) + "</td>"),
+      std::string::npos);
+  EXPECT_EQ(html.find("Other case"), std::string::npos);
+  EXPECT_EQ(Split(html, "<tr>").size(), 5u);  // title, header and two mails
+}
+
+TEST_F(EmailHistoryTest, CaseWithoutMailsRendersNothing) {
+  AddMail("Other case", "6");
+  EXPECT_EQ(cEmailHistory{}.ToHTML("5"), "");
+  EXPECT_EQ(cEmailHistory{}.ToHTML("5' or [Subject] <> '"), "");
+}
+
+}  // namespace
+}  // namespace zanvoro

@@ -258,13 +258,13 @@ std::string GeneralSetting(std::string_view key) {
   return CStr(RequireSettings().GeneralSettings.GetValue(key, VarType::String));
 }
 
-std::optional<std::string> ListValue(const RenderRules& rules) {
+std::optional<std::string> MissingListValue(const RenderRules& rules) {
   if (rules.kind == TextKind::CaseBody) return std::string{};
   return std::nullopt;
 }
 
 std::optional<std::string> AssetsValue(const cCase& c, Var v, const RenderRules& rules) {
-  if (!c.Assets) return ListValue(rules);
+  if (!c.Assets) return MissingListValue(rules);
   switch (v) {
     case Var::AssetName:
       return c.Assets->Names();
@@ -365,7 +365,7 @@ std::optional<std::string> VariableValue(const cCase& c, Var v,
     case Var::ProblemField:
       return c.ProblemField;
     case Var::AssociatedUsers:
-      if (!c.AssociatedUsers) return ListValue(rules);
+      if (!c.AssociatedUsers) return MissingListValue(rules);
       return c.AssociatedUsers->ToNames();
     case Var::CallerName:
     case Var::CallerEmail:

@@ -80,8 +80,9 @@ bool ServiceCalendar::UsesServiceHours() const {
   return ServiceHoursEnabled && ServiceHoursPerDay() >= 1;
 }
 
-bool ServiceCalendar::IsServiceDay(Date d) const {
-  int weekday = Weekday(d);
+bool ServiceCalendar::IsServiceDay(Date d) const { return IsServiceWeekday(Weekday(d)); }
+
+bool ServiceCalendar::IsServiceWeekday(int weekday) const {
   return weekday >= FirstServiceDay && weekday <= LastServiceDay;
 }
 
@@ -152,13 +153,13 @@ Date ServiceCalendar::DueDate(int64_t hours, Date start, Date now) const {
     if (days > 0) {
       int per_week = 0;
       for (int weekday = 1; weekday <= kDaysPerWeek; ++weekday) {
-        if (weekday < FirstServiceDay || weekday > LastServiceDay) ++per_week;
+        if (!IsServiceWeekday(weekday)) ++per_week;
       }
       int64_t skipped = days / kDaysPerWeek * per_week;
       int base_weekday = Weekday(base);
       for (int64_t i = 1; i <= days % kDaysPerWeek; ++i) {
         int weekday = static_cast<int>((base_weekday - 1 + i) % kDaysPerWeek) + 1;
-        if (weekday < FirstServiceDay || weekday > LastServiceDay) ++skipped;
+        if (!IsServiceWeekday(weekday)) ++skipped;
       }
       if (ReachesNoDate(due, skipped * kHoursPerDay)) return Date::NoDate();
       due = AddHours(due, skipped * kHoursPerDay);

@@ -57,6 +57,7 @@ struct ServiceCalendar {
   // hour boundary from start to end.
   bool UsesServiceHours() const;
   bool IsServiceDay(Date d) const;
+  bool IsServiceWeekday(int weekday) const;  // 1 Sunday .. 7 Saturday
   // Hour boundaries crossed between the service start and end (08:30 to
   // 17:00 gives 9); 0 or less for an empty or inverted window.
   int32_t ServiceHoursPerDay() const;

@@ -12,6 +12,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zanvoro {
 
@@ -28,7 +29,8 @@ struct PrefixSources {
 };
 
 // The prefix ("HW-") for a case with these values; "" when prefix codes
-// are off or the chosen source has no code.
+// are off or the chosen source has no code. Failures are reported under
+// "Case.CasePrefixCode".
 std::string PrefixCodeFor(const PrefixSources& sources);
 // The same from a case item's properties ("Case.Technicians",
 // "Case.ProblemCategory", "Case.ProblemType", "Case.CallerDepartment").
@@ -40,6 +42,10 @@ std::string GetPrefixCodeFromStrings();
 // The case number in the first tag of `subject` whose number part is
 // numeric ("Re: [Urgent] [HW-17] Printer" gives "17"); "" when none.
 std::string ExtractCaseID(std::string_view subject);
+// Every such number of `subject`, in the order of its tags ("[HW-17] [18]"
+// gives "17", "18"): what ExtractCaseID takes the first of, for callers
+// that check each against the case items.
+std::vector<std::string> CaseIDCandidates(std::string_view subject);
 // `subject` without its case tags.
 std::string RemoveCaseIDFromSubject(std::string_view subject);
 // `subject` without every occurrence of its first bracketed text, trimmed;

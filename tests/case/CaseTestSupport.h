@@ -9,6 +9,7 @@
 
 #include "case/HelpdeskFolders.h"
 #include "case/HelpdeskTestSupport.h"
+#include "case/ItemProperty.h"
 #include "host/store/Item.h"
 #include "host/store/Items.h"
 #include "host/store/MAPIFolder.h"
@@ -37,6 +38,19 @@ class CaseTest : public HelpdeskTest {
   // A new, unsaved post item in the Ongoing folder.
   std::shared_ptr<host::Item> NewOngoingItem() {
     return Ongoing()->Items()->Add("IPM.Post.PLWSupportCase");
+  }
+  // A saved case item with number `number` in `folder`, its "Case.Closed"
+  // following the folder (Resolved: "1", else "0").
+  std::shared_ptr<host::Item> SavedCaseItem(
+      const std::shared_ptr<host::MAPIFolder>& folder, const std::string& number) {
+    bool closed = folder->EntryID() == Resolved()->EntryID();
+    auto item = folder->Items()->Add(closed ? "IPM.Post.PLWSupportCase.Closed"
+                                            : "IPM.Post.PLWSupportCase");
+    item->SetSubject("[" + number + "] Case " + number);
+    WriteItemProperty(*item, "Case.CaseNumber", Variant(number), VarType::String);
+    WriteItemProperty(*item, "Case.Closed", Variant(closed ? "1" : "0"), VarType::String);
+    item->Save();
+    return item;
   }
 };
 

@@ -87,6 +87,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddHiveCommands(app, context);
   AddMailCommands(app, context);
   AddSettingsCommands(app, context);
+  AddCaseCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -31,5 +31,7 @@ void AddHiveCommands(CLI::App& app, CommandContext& context);
 void AddMailCommands(CLI::App& app, CommandContext& context);
 // `settings get|set KEY [VALUE]`, `lists export|import LIST FILE`.
 void AddSettingsCommands(CLI::App& app, CommandContext& context);
+// `case show NUMBER [--html]`.
+void AddCaseCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

@@ -427,8 +427,11 @@ void Substitute(std::string& text, const cCase& c, std::span<const Var> order,
   }
 }
 
-// The built-in pages follow the system locale: French there, else English.
+// The built-in pages follow the language the settings use for the
+// helpdesk's own defaults, so a blank template and a filled-in one agree.
 TemplateLanguage DefaultLanguage() {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  if (settings) return TemplateLanguageFor(settings->LanguageIndex());
   return TemplateLanguageFor(
       LanguageIndexFromLcid(static_cast<int>(host::SystemDefaultLCID())));
 }

@@ -50,10 +50,11 @@ std::string cEmailHistory::ToHTML(std::string_view case_number) const {
       std::string flag = ReadItemText(*mail, "EmailFlag", "Unknown");
       std::string subject = mail->Subject();
       std::string time = GeneralDateText(MailTime(*mail));
+      // The cells follow the header: flag, time, subject.
       html += entrylist::Row({
           Cell{.text = flag, .width = 100},
-          Cell{.text = subject, .width = 400},
           Cell{.text = time, .width = 100},
+          Cell{.text = subject, .width = 300},
       });
     }
     html += entrylist::TableEnd();

@@ -84,8 +84,10 @@ constexpr KeyDefault kKeyDefaults[] = {
      "#VNH_CASENUMBER (that was assigned to you). Please work on it ASAP."},
     {"sdoSMSKBPublication", "",
      "A new KB article '[VNH_KBSUBJECT]' is published by [VNH_AUTHOR]."},
+    // The number goes in as VNH_CASENUMBER: no rendering replaces a
+    // "VNH_NUMBER", which would reach the managers as written.
     {"sdoSMSManagerWhenCaseCreated", "",
-     "A new unassigned case '[VNH_NUMBER]' has been generated!"},
+     "A new unassigned case '[VNH_CASENUMBER]' has been generated!"},
 };
 
 // Resources are named as files of the old resource group ("EMAILCALLER.TXT");

@@ -217,6 +217,11 @@ class cGlobalSettings {
   // list is added switched off; a present one keeps its switch.
   void ApplyDefaultMessageTemplates();
 
+  // The interface language number the settings were made for (the
+  // services' language_index; 1, English, without one). The built-in
+  // templates follow it.
+  int LanguageIndex() const;
+
   // The HTML body of a new case item: the "sdoNewCase" template (the
   // built-in page when it is shorter than 2 characters) with VNH_EMAILBODY
   // replaced by `body` as it is.
@@ -253,7 +258,6 @@ class cGlobalSettings {
   bool SaveLists(std::span<const SettingsList> lists);
   void PutListsIntoGeneralSettings(bool monitored, bool origins, bool problem_fields);
   std::unique_ptr<SettingsStore> OpenStore() const;
-  int LanguageIndex() const;
 
   Services services_;
 };

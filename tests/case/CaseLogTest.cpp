@@ -268,16 +268,14 @@ TEST_F(EmailHistoryTest, ListsOnlyTheCasesMails) {
 
   EXPECT_TRUE(html.starts_with("<br><p><table"));
   EXPECT_NE(html.find(">Email History List</td>"), std::string::npos);
-  EXPECT_NE(
-      html.find("<tr>\r\n<td width=\"100\">Received</td>\r\n"
-                "<td width=\"400\">Printer &lt;jammed&gt;</td>\r\n<td width=\"100\">" +
-                GeneralDateText(At(2009, 3, 7, 9, 5)) + "</td>\r\n</tr>"),
-      std::string::npos);
-  EXPECT_NE(
-      html.find("<td width=\"100\">Unknown</td>\r\n<td width=\"400\">Re: Printer</td>"
-                "\r\n<td width=\"100\">" +
-                GeneralDateText(never_received->CreationTime()) + "</td>"),
-      std::string::npos);
+  EXPECT_NE(html.find("<tr>\r\n<td width=\"100\">Received</td>\r\n<td width=\"100\">" +
+                      GeneralDateText(At(2009, 3, 7, 9, 5)) +
+                      "</td>\r\n<td width=\"300\">Printer &lt;jammed&gt;</td>\r\n</tr>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<td width=\"100\">Unknown</td>\r\n<td width=\"100\">" +
+                      GeneralDateText(never_received->CreationTime()) +
+                      "</td>\r\n<td width=\"300\">Re: Printer</td>"),
+            std::string::npos);
   EXPECT_EQ(html.find("Other case"), std::string::npos);
   EXPECT_EQ(Split(html, "<tr>").size(), 5u);  // title, header and two mails
 }

@@ -204,7 +204,7 @@ TEST(DefaultTemplates, SubjectsAndSmsTextsAreTheFixedTextsInEveryLanguage) {
       {"sdoSMSKBPublication",
        "A new KB article '[VNH_KBSUBJECT]' is published by [VNH_AUTHOR]."},
       {"sdoSMSManagerWhenCaseCreated",
-       "A new unassigned case '[VNH_NUMBER]' has been generated!"},
+       "A new unassigned case '[VNH_CASENUMBER]' has been generated!"},
   };
   for (const auto& c : cases) {
     for (TemplateLanguage language : kLanguages) {

@@ -1,0 +1,1 @@
+#include "notify/DueDateEntries.h"

@@ -1,0 +1,1 @@
+// Lapsed due dates.

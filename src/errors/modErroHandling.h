@@ -32,8 +32,9 @@ inline constexpr const char* kFormCacheArticle =
 
 // Whether the error report offers to send the mail at once.
 enum class DirectSend { Hidden, Offered };
-// Whether the error mail is shown to the user first or sent at once.
-enum class SendMode { Review, Direct };
+// Whether a mail (the error mail, a notification) is shown to the user
+// first or sent at once. Display and Send name the same two modes.
+enum class SendMode { Review, Direct, Display = Review, Send = Direct };
 
 // Back to the state of a freshly loaded add-in: no location, no report
 // shown, trace off, report windows unloaded.

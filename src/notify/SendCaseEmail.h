@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "errors/modErroHandling.h"  // SendMode: Send, or Display to the user
+
 namespace zanvoro {
 
 namespace host {
@@ -24,9 +26,6 @@ class MAPIFolder;
 }  // namespace host
 
 class cCase;
-
-// Send the mail, or show it to the user to send.
-enum class SendMode { Send, Display };
 
 // The recipient text that makes the mail a forward: no recipient is set and
 // the mail is shown to the user.

@@ -13,6 +13,7 @@ namespace zanvoro {
 class cCase;
 
 inline constexpr const char* kNoSmsTransport = "No SMS transport is configured";
+inline constexpr const char* kNoSmsNumber = "No phone number to send the SMS to";
 
 // Sends `message` to `number` (several numbers joined by "," where the
 // transport takes them); `c` is the case it is about, or nullptr. Returns
@@ -24,6 +25,11 @@ using SmsTransport = std::function<std::string(std::string_view number,
 // Installs the transport; an empty one removes it.
 void SetSmsTransport(SmsTransport transport);
 
+// Hands the message to the installed transport. Without one the result is
+// kNoSmsTransport; a blank number gives kNoSmsNumber without asking the
+// transport. A transport that raises gives its error's description: this
+// never throws. Shows nothing and logs nothing: the callers report the
+// outcome.
 std::string SendSMS(std::string_view number, std::string_view message, const cCase* c);
 
 // Whether a SendSMS result means the message was sent.

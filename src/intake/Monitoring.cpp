@@ -1,1 +1,544 @@
+#include "intake/Monitoring.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "addin/LaterSteps.h"
+#include "addin/RegistryOptions.h"
+#include "addin/ZFO_M.h"
+#include "case/CaseID.h"
+#include "case/CaseOperations.h"
+#include "case/HelpdeskFolders.h"
+#include "case/ItemProperty.h"
+#include "errors/Trap.h"
+#include "errors/modErroHandling.h"
+#include "host/client/Application.h"
+#include "host/os/EventLoop.h"
+#include "host/os/System.h"
+#include "host/store/Item.h"
+#include "host/store/Items.h"
+#include "host/store/MAPIFolder.h"
+#include "host/store/NameSpace.h"
+#include "host/store/Recordset.h"
+#include "host/store/Store.h"
+#include "host/ui/MsgBox.h"
+#include "intake/ProcessIncomingItem.h"
+#include "intake/ReplyThreading.h"
 #include "intake/cMonitoredFolderData.h"
+#include "intake/cMonitoredFolderDataList.h"
+#include "intake/cMonitoredFolderSettings.h"
+#include "runtime/Text.h"
+#include "runtime/Variant.h"
+#include "settings/SettingsFolderStore.h"
+#include "settings/SettingsList.h"
+#include "settings/SettingsSteps.h"
+#include "settings/cGlobalSettings.h"
+#include "settings/cMySettings.h"
+
+namespace zanvoro {
+
+namespace {
+
+constexpr const char* kCaseClass = "IPM.POST.PLWSUPPORTCASE";
+constexpr const char* kClosedCaseClass = "IPM.POST.PLWSUPPORTCASE.CLOSED";
+constexpr const char* kSentCopyFolderName = "ManagerCopy";
+constexpr const char* kCrLf = "\r\n";
+
+// One monitored folder being watched.
+struct FolderWatch {
+  std::shared_ptr<const cMonitoredFolderData> data;
+  std::shared_ptr<host::MAPIFolder> folder;
+  host::Subscription subscription;
+};
+
+struct MonitoringState {
+  std::unique_ptr<cMonitoredFolderSettings> claims;
+  // The hook collection, in the order the folders were hooked; one watch
+  // per FolderName.
+  std::vector<FolderWatch> watches;
+  host::Subscription open_folder;
+  std::shared_ptr<host::MAPIFolder> ongoing;
+  host::Subscription sent_copy;
+  host::Subscription tracking;
+  MonitoringClock clock;
+  host::EventLoop* timer_loop = nullptr;
+  host::EventLoop::TimerId timer = 0;
+  // The folder whose waiting mail TrackMailFolders is processing, and
+  // whether the intake stopped it (or everything) meanwhile.
+  const cMonitoredFolderData* batch = nullptr;
+  std::shared_ptr<host::MAPIFolder> batch_folder;
+  bool batch_stopped = false;
+  uint64_t stop_generation = 0;
+};
+
+MonitoringState& State() {
+  static MonitoringState state;
+  return state;
+}
+
+bool SameFolder(const host::MAPIFolder& a, const host::MAPIFolder& b) {
+  return a.EntryID() == b.EntryID() && a.StoreID() == b.StoreID();
+}
+
+std::string Setting(std::string_view name) {
+  cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) return {};
+  return CStr(settings->GeneralSettings.GetValue(name, VarType::String));
+}
+
+bool SettingOn(std::string_view name) { return OptionNumber(Trim(Setting(name))) != 0; }
+
+std::string Origin() {
+  cGlobalSettings* settings = SharedGlobalSettings();
+  return settings ? settings->OriginEmail : std::string();
+}
+
+// Neither a case, a closed case, a contact nor a note.
+bool IsNonCaseItemClass(std::string_view message_class) {
+  std::string upper = UCase(message_class);
+  return upper != kCaseClass && upper != kClosedCaseClass && upper != "IPM.CONTACT" &&
+         upper != "IPM.STICKYNOTE";
+}
+
+// A plain mail or post: not a report, receipt, out-of-office reply or
+// encrypted mail.
+bool IsPlainMailClass(std::string_view message_class) {
+  std::string upper = UCase(message_class);
+  return upper == "IPM.NOTE" || upper == "IPM.POST" ||
+         upper == "IPM.NOTE.SMIME.MULTIPARTSIGNED";
+}
+
+cMonitoredFolderSettings::Services ClaimServices() {
+  cMonitoredFolderSettings::Services services;
+  services.now = [] {
+    const MonitoringClock& clock = State().clock;
+    return clock.now ? clock.now() : zanvoro::Now();
+  };
+  return services;
+}
+
+cMonitoredFolderSettings& Claims() {
+  MonitoringState& state = State();
+  if (!state.claims)
+    state.claims = std::make_unique<cMonitoredFolderSettings>(ClaimServices());
+  return *state.claims;
+}
+
+host::EventLoop* AddinLoop() {
+  ZFO_M* addin = ZFO_M::Connected();
+  if (!addin || !addin->HostApplication()) return nullptr;
+  return addin->HostApplication()->Loop();
+}
+
+void StopRefreshTimer() {
+  MonitoringState& state = State();
+  if (state.timer != 0 && state.timer_loop) state.timer_loop->KillTimer(state.timer);
+  state.timer = 0;
+  state.timer_loop = nullptr;
+}
+
+// While this instance holds claims, it rewrites them every hour.
+void EnsureRefreshTimer() {
+  MonitoringState& state = State();
+  bool holds = !state.watches.empty() || state.open_folder.Active();
+  if (!holds) {
+    StopRefreshTimer();
+    return;
+  }
+  if (state.timer != 0) return;
+  host::EventLoop* loop = AddinLoop();
+  if (!loop) return;
+  state.timer_loop = loop;
+  state.timer = loop->SetTimer(state.clock.refresh_interval, [] {
+    Trap("CaseHelper.RefreshMonitoringClaims", [] { RefreshMonitoringClaims(); });
+  });
+}
+
+void DropWatches() { State().watches.clear(); }
+
+void AddWatch(const cMonitoredFolderData& data,
+              std::shared_ptr<host::MAPIFolder> folder) {
+  MonitoringState& state = State();
+  auto shared = std::make_shared<const cMonitoredFolderData>(data);
+  std::erase_if(state.watches, [&](const FolderWatch& watch) {
+    return TextEquals(watch.data->FolderName, data.FolderName);
+  });
+  FolderWatch watch{shared, folder, {}};
+  watch.subscription =
+      folder->Items()->Subscribe([shared](const std::shared_ptr<host::Item>& item) {
+        ProcessMonitoredItem(item, *shared);
+      });
+  state.watches.push_back(std::move(watch));
+}
+
+// The intake cannot write an item of `folder`: it is not watched again
+// until the next start, and its claim is given up for another instance.
+void StopFolder(host::MAPIFolder& folder) {
+  MonitoringState& state = State();
+  std::vector<FolderWatch> stopped;
+  for (auto it = state.watches.begin(); it != state.watches.end();) {
+    if (it->folder && SameFolder(*it->folder, folder)) {
+      stopped.push_back(std::move(*it));
+      it = state.watches.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (const FolderWatch& watch : stopped) {
+    Claims().SetFolderFlag(watch.data->PropertyID, watch.data->FolderName,
+                           ClaimAction::Clear);
+  }
+  if (state.batch && state.batch_folder && SameFolder(*state.batch_folder, folder)) {
+    Claims().SetFolderFlag(state.batch->PropertyID, state.batch->FolderName,
+                           ClaimAction::Clear);
+    state.batch_stopped = true;
+  }
+  EnsureRefreshTimer();
+}
+
+void InstallControl() {
+  SetMonitoringControl(MonitoringControl{
+      [](host::MAPIFolder& folder) { StopFolder(folder); }, [] { StopAllMonitoring(); }});
+}
+
+void OnOngoingItemAdd(const std::shared_ptr<host::Item>& item) {
+  Trap("OpenFolderMonitor.ouiItems_ItemAdd", [&] {
+    std::string message_class = UCase(item->MessageClass());
+    if (message_class == kClosedCaseClass) {
+      // A closed case put back into the Ongoing folder.
+      ReOpenCase(item, Confirm::DontAsk);
+    } else if (IsNonCaseItemClass(message_class)) {
+      ProcessIncomingItem(item, Origin(), nullptr);
+    }
+  });
+}
+
+void OnSentCopyItemAdd(const std::shared_ptr<host::Item>& item) {
+  Trap("ExplorersEvent.ouiSentCopyItems.ItemAdd", [&] {
+    if (!IsPlainMailClass(item->MessageClass())) return;
+    std::string label = item->BillingInformation();
+    std::string number = ExtractCaseID(item->Subject());
+    if (number.empty() && IsNumeric(Trim(label))) number = Trim(label);
+    if (number.empty()) return;
+    AddEmailToCase(item, number, MailKind::Outgoing, ConversationKind::Notification,
+                   AttachedBy::Monitoring, label);
+  });
+}
+
+void OnTrackingItemAdd(const std::shared_ptr<host::Item>& item) {
+  Trap("ResearchMailbox.ouiItems_ItemAdd", [&] {
+    if (!Trim(ReadItemText(*item, "Technician")).empty()) return;
+    std::string technician = GetTechnicianFromConversation(*item);
+    if (technician.empty()) return;
+    WriteItemProperty(*item, "Technician", Variant(technician), VarType::String);
+    item->Save();
+  });
+}
+
+// Shut-down: this user's claims go, so that another instance can take
+// over. With a settings database, only while it is reachable.
+void GiveUpClaims() {
+  MonitoringState& state = State();
+  cMySettings* choice = SharedMySettings();
+  if (!state.claims || !choice) return;
+  if (choice->DBChoice != cMySettings::kChoiceSettingsFolder &&
+      choice->DBConnectionString.empty()) {
+    return;
+  }
+  state.claims->UnSetMonitoringModeToAllFolders();
+}
+
+void ReleaseAll() {
+  MonitoringState& state = State();
+  StopRefreshTimer();
+  state.watches.clear();
+  state.open_folder.Cancel();
+  state.ongoing.reset();
+  state.claims.reset();
+  SetMonitoringControl({});
+}
+
+}  // namespace
+
+cMonitoredFolderSettings* SharedMonitoredFolderSettings() { return State().claims.get(); }
+
+cMonitoredFolderDataList MonitoredFolderList(const cGlobalSettings& settings) {
+  cMonitoredFolderDataList list;
+  list.FromString(settings.MonitoredFolders);
+  return list;
+}
+
+bool WriteMonitoredFolders(cGlobalSettings& settings,
+                           const cMonitoredFolderDataList& list) {
+  settings.MonitoredFolders = list.ToString();
+  return settings.SaveGlobalSettings(static_cast<int32_t>(SettingsList::GeneralSettings));
+}
+
+bool WorkloadAllowsMonitoring() {
+  cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) return true;
+  switch (OptionNumber(Trim(Setting("sdoWorkloadFoldersOption")))) {
+    case 1: {
+      std::string technician = Trim(Setting("sdoWorkloadFoldersTech"));
+      return technician.empty() || TextEquals(technician, settings->CurrentUserName);
+    }
+    case 2: {
+      std::string computer = Trim(Setting("sdoWorkloadFoldersComputer"));
+      return computer.empty() || TextEquals(computer, host::ComputerName());
+    }
+    default:
+      return true;
+  }
+}
+
+void RefreshMonitorMailFolders(AskUser ask) {
+  Trap("CaseHelper.RefreshMonitorMailFolders", [&] {
+    DropWatches();
+    EnsureRefreshTimer();
+    cGlobalSettings* settings = SharedGlobalSettings();
+    if (!settings || MonitoredFolderList(*settings).IsEmpty()) return;
+    std::shared_ptr<host::MAPIFolder> settings_folder = GetSettingsFolder();
+    if (!settings_folder || !SettingsFolderWritable(*settings_folder)) return;
+    TrackMailFolders(ask);
+  });
+}
+
+void TrackMailFolders(AskUser ask) {
+  Trap("CaseHelper.TrackMailFolders", [&] {
+    WriteTraceLog("CaseHelper.TrackMailFolders");
+    if (!WorkloadAllowsMonitoring()) return;
+    MonitoringState& state = State();
+    DropWatches();
+    cGlobalSettings* settings = SharedGlobalSettings();
+    if (!settings) return;
+    cMonitoredFolderDataList list;
+    if (list.FromString(settings->MonitoredFolders)) {
+      // Entries of the older one-line form were given claim keys just now;
+      // stored, every instance claims them under the same keys.
+      WriteMonitoredFolders(*settings, list);
+    }
+    uint64_t generation = state.stop_generation;
+    for (const auto& entry : list) {
+      const cMonitoredFolderData& data = entry.Value();
+      if (data.blnMandatoryMailbox || data.Active == 0) continue;
+      std::shared_ptr<host::MAPIFolder> folder = data.GetOutlookFolder();
+      if (!folder) continue;
+      if (Claims().IsFolderMonitored(data.PropertyID, data.FolderName)) continue;
+      std::shared_ptr<host::Items> items = folder->Items();
+      int32_t count = items->Count();
+      if (count > 0) {
+        bool process = true;
+        if (ask == AskUser::Yes) {
+          std::string prompt =
+              "There are " + std::to_string(count) +
+              " unprocessed emails in this monitored folder '" + folder->Name() + "'!" +
+              kCrLf +
+              "Do you want to process all these emails to Support Cases in batch?" +
+              kCrLf + kCrLf +
+              "WARNING: These emails would be moved to the Zanvoro History folder, after "
+              "processing.";
+          process = host::MsgBox(prompt, host::MsgBoxButtons::YesNo,
+                                 host::MsgBoxIcon::Critical, host::MsgBoxDefault::Button1,
+                                 kApplicationTitle) == host::MsgBoxResult::Yes;
+        }
+        if (process) {
+          state.batch = &data;
+          state.batch_folder = folder;
+          state.batch_stopped = false;
+          // From the last to the first: the folder shrinks as mail is moved
+          // away.
+          for (int32_t i = count; i >= 1; --i) {
+            if (i > items->Count()) continue;
+            ProcessMonitoredItem(items->Item(i), data);
+            if (state.batch_stopped || state.stop_generation != generation) break;
+          }
+          state.batch = nullptr;
+          state.batch_folder.reset();
+          if (state.stop_generation != generation) return;
+          if (state.batch_stopped) continue;
+        }
+      }
+      AddWatch(data, folder);
+    }
+    EnsureRefreshTimer();
+  });
+}
+
+bool InitializeOpenFolderMonitoring() {
+  return Trap("CaseHelper.InitializeOpenFolderMonitoring", false, [] {
+    WriteTraceLog("CaseHelper.InitializeOpenFolderMonitoring");
+    if (!WorkloadAllowsMonitoring()) return false;
+    std::shared_ptr<host::MAPIFolder> ongoing = GetOngoingFolder();
+    if (!ongoing) return false;
+    if (Claims().IsFolderMonitored(kOngoingCasesClaimKey, ongoing->FolderPath())) {
+      return false;
+    }
+    MonitoringState& state = State();
+    state.ongoing = ongoing;
+    state.open_folder = ongoing->Items()->Subscribe(OnOngoingItemAdd);
+    EnsureRefreshTimer();
+    return true;
+  });
+}
+
+void ProcessExistingEmailsInOngoinCasesFolder() {
+  Trap("CaseHelper.ProcessExistingEmailsInOngoinCasesFolder", [] {
+    WriteTraceLog("CaseHelper.ProcessExistingEmailsInOngoinCasesFolder");
+    std::shared_ptr<host::MAPIFolder> ongoing = GetOngoingFolder();
+    if (!ongoing) return;
+    host::Recordset table = ongoing->ExecSQL(
+        "Select EntryID from Folder where MessageClass <> 'IPM.Post.PLWSupportCase'");
+    // Read first: processing moves items out of the folder.
+    std::vector<std::string> entry_ids;
+    for (; !table.Eof(); table.MoveNext()) {
+      entry_ids.push_back(CStr(table.Fields("EntryID").Value));
+    }
+    table.Close();
+    for (const std::string& entry_id : entry_ids) {
+      std::shared_ptr<host::Item> item = ongoing->GetStore()->GetItemFromID(entry_id);
+      if (!item) continue;  // gone meanwhile
+      if (UCase(item->MessageClass()) == kClosedCaseClass) {
+        ReOpenCase(item, Confirm::DontAsk);
+      } else {
+        ProcessIncomingItem(item, Origin(), nullptr);
+      }
+    }
+  });
+}
+
+bool ProcessMonitoredItem(const std::shared_ptr<host::Item>& item,
+                          const cMonitoredFolderData& folder_data) {
+  return Trap("CaseHelper.ProcessMonitoredItem", false, [&] {
+    if (!item) return false;
+    bool has_case_reference = !ExtractCaseID(item->Subject()).empty();
+    if (!folder_data.Accepts(has_case_reference)) return false;
+    return ProcessIncomingItem(item, Origin(), &folder_data);
+  });
+}
+
+bool SetupSentCopySentItemsFolder() {
+  return Trap("ExplorersEvent.SetupSentCopySentItemsFolder", false, [] {
+    std::shared_ptr<host::NameSpace> session = HelpdeskSession();
+    if (!session) return false;
+    std::shared_ptr<host::MAPIFolder> sent;
+    try {
+      sent = session->GetDefaultFolder(host::DefaultFolder::SentMail);
+    } catch (const Error& error) {
+      if (error.Number() != err::kNotFound) throw;
+      return false;  // no mailbox of the user's own in this profile
+    }
+    if (!sent) return false;
+    std::shared_ptr<host::MAPIFolder> copies = GetOrCreateSubFolder(
+        sent, kSentCopyFolderName, CreateMode::Create, host::ItemType::Mail);
+    if (!copies) return false;
+    State().sent_copy = copies->Items()->Subscribe(OnSentCopyItemAdd);
+    return true;
+  });
+}
+
+bool StartTrackingFolder() {
+  return Trap("ResearchMailbox.StartTrackingFolder", false, [] {
+    if (!SettingOn("tpoTrackingFolderEnabled")) return false;
+    std::string entry_id = Trim(Setting("tpoTrackingFolderEntryID"));
+    std::string store_id = Trim(Setting("tpoTrackingFolderStoreID"));
+    std::shared_ptr<host::NameSpace> session = HelpdeskSession();
+    if (entry_id.empty() || !session) return false;
+    std::shared_ptr<host::MAPIFolder> folder;
+    try {
+      folder = session->GetFolderFromID(entry_id, store_id);
+    } catch (const Error&) {
+      return false;  // a tracking folder that cannot be opened is skipped
+    }
+    State().tracking = folder->Items()->Subscribe(OnTrackingItemAdd);
+    return true;
+  });
+}
+
+void StopAllMonitoring() {
+  Trap("CaseHelper.StopAllMonitoring", [] {
+    MonitoringState& state = State();
+    ++state.stop_generation;
+    Claims().UnSetMonitoringModeToAllFolders();
+    state.watches.clear();
+    state.open_folder.Cancel();
+    state.ongoing.reset();
+    StopRefreshTimer();
+  });
+}
+
+std::vector<std::string> WatchedMonitoredFolders() {
+  std::vector<std::string> names;
+  for (const FolderWatch& watch : State().watches)
+    names.push_back(watch.data->FolderName);
+  return names;
+}
+
+bool OngoingFolderWatched() { return State().open_folder.Active(); }
+bool SentCopyFolderWatched() { return State().sent_copy.Active(); }
+bool TrackingFolderWatched() { return State().tracking.Active(); }
+
+void RefreshMonitoringClaims() {
+  Trap("CaseHelper.RefreshMonitoringClaims", [] {
+    MonitoringState& state = State();
+    // Another instance may have taken a claim over while this one stood
+    // still for longer than the claim window: that folder is its now.
+    std::erase_if(state.watches, [](const FolderWatch& watch) {
+      return Claims().IsFolderMonitored(watch.data->PropertyID, watch.data->FolderName);
+    });
+    if (state.open_folder.Active() && state.ongoing &&
+        Claims().IsFolderMonitored(kOngoingCasesClaimKey, state.ongoing->FolderPath())) {
+      state.open_folder.Cancel();
+      state.ongoing.reset();
+    }
+    EnsureRefreshTimer();
+  });
+}
+
+void SetMonitoringClock(MonitoringClock clock) {
+  StopRefreshTimer();
+  State().clock = std::move(clock);
+  EnsureRefreshTimer();
+}
+
+void InstallMonitoringSteps(LaterSteps& steps) {
+  steps.create = [previous = std::move(steps.create)](SharedObject object) {
+    if (previous) previous(object);
+    if (object == SharedObject::MonitoredFolderSettings) {
+      State().claims = std::make_unique<cMonitoredFolderSettings>(ClaimServices());
+      InstallControl();
+    }
+  };
+  steps.release = [previous = std::move(steps.release)](SharedObject object) {
+    if (previous) previous(object);
+    MonitoringState& state = State();
+    switch (object) {
+      case SharedObject::OpenFolderMonitor:
+        state.open_folder.Cancel();
+        state.ongoing.reset();
+        break;
+      case SharedObject::MonitoredFolderSettings:
+        ReleaseAll();
+        break;
+      case SharedObject::SentCopyFoldersM:
+        state.sent_copy.Cancel();
+        break;
+      case SharedObject::MonitorResearchMailbox:
+        state.tracking.Cancel();
+        break;
+      default:
+        break;
+    }
+  };
+  steps.monitored_folders_configured = [] {
+    cGlobalSettings* settings = SharedGlobalSettings();
+    return settings && !Trim(settings->MonitoredFolders).empty();
+  };
+  steps.track_mail_folders = [] { TrackMailFolders(AskUser::No); };
+  steps.start_open_folder_monitoring = [] { InitializeOpenFolderMonitoring(); };
+  steps.process_ongoing_folder = [] { ProcessExistingEmailsInOngoinCasesFolder(); };
+  steps.watch_sent_copy_folders = [] { SetupSentCopySentItemsFolder(); };
+  steps.start_tracking_folder = [] { StartTrackingFolder(); };
+  steps.give_up_monitoring_claims = [] { GiveUpClaims(); };
+}
+
+}  // namespace zanvoro

@@ -1,1 +1,316 @@
+// The intake's entry point: what becomes of an item that arrived in a
+// watched place, the message-class rules, the sender's identity, and the
+// set-aside folders with the administrator's alerts.
+#include "intake/ProcessIncomingItem.h"
+
+#include <optional>
+
+#include "case/CaseID.h"
+#include "case/HelpdeskFolders.h"
+#include "case/NotificationCodes.h"
+#include "case/cCase.h"
+#include "errors/Trap.h"
+#include "host/store/AddressBook.h"
+#include "host/store/Item.h"
+#include "host/store/Items.h"
+#include "host/store/MAPIFolder.h"
+#include "host/store/Recipients.h"
+#include "host/store/Store.h"
+#include "intake/IntakeSupport.h"
+#include "intake/ReplyThreading.h"
 #include "intake/cMonitoredFolderData.h"
+#include "notify/SendCaseEmail.h"
+#include "runtime/Date.h"
+#include "runtime/Text.h"
+#include "settings/SettingsSteps.h"
+#include "settings/cGlobalSettings.h"
+
+namespace zanvoro {
+
+namespace {
+
+MonitoringControl& Control() {
+  static MonitoringControl control;
+  return control;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// Mails and posts go through the checks of a reply; meetings and tasks go
+// straight to the creation, which accepts or refuses them.
+bool IsMailOrPostClass(std::string_view upper_class) {
+  return Contains(upper_class, "IPM.NOTE") || Contains(upper_class, "IPM.POST");
+}
+
+void ClearBillingInformation(host::Item& item) {
+  item.SetBillingInformation("");
+  item.Save();
+}
+
+// The administrator's alert about a mail moved to `target`: the technician
+// whose address is "sdoAdminEmai", told by mail. `reason` is the sentence
+// after the current user's name.
+void AlertAdministrator(std::string_view subject, host::MAPIFolder& target,
+                        std::string_view reason) {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  std::string admin_address = intake::SettingText("sdoAdminEmai");
+  if (!settings || admin_address.empty()) return;
+  const cTechnician* admin = nullptr;
+  for (const auto& entry : settings->Technicians) {
+    if (LCase(Trim(entry.Value().Email)) == LCase(admin_address)) {
+      admin = &entry.Value();
+      break;
+    }
+  }
+  if (!admin) return;
+  auto mail = intake::NewMail();
+  if (!mail) return;
+  const std::string& user = settings->CurrentUserName;
+  mail->Recipients().Add(admin_address);
+  mail->SetSubject(user + ": Notification of failed processing of incoming email!");
+  mail->SetHTMLBody("<HTML><HEAD></HEAD><BODY>Dear " + admin->Name +
+                    ",<BR>An incoming email monitored by '" + user + std::string(reason) +
+                    std::string(subject) + "'<BR>Moved to:" + target.FolderPath() +
+                    "<BR></BODY></HTML>");
+  mail->SetBodyFormat(static_cast<int32_t>(host::BodyFormat::HTML));
+  mail->Save();
+  SetSendingAccount(*mail, "");
+  mail->Send();
+  intake::DeliverNow();
+}
+
+constexpr std::string_view kConflictedReason =
+    "' failed to process and is moved to the conflicted email subfolder."
+    "<BR><BR><B><U>Details</U></B><BR>Email Subject: '";
+constexpr std::string_view kNonExistentCaseReason =
+    "' failed to process and is moved to the unprocessed email subfolder, because the "
+    "case ID under the subject does not exist anymore.<BR><BR><B><U>Details</U></B><BR>"
+    "Email Subject: '";
+
+// Moves `item` into the set-aside folder `name` beside it; the folder it
+// went to, or nullptr.
+std::shared_ptr<host::MAPIFolder> SetAside(
+    const std::shared_ptr<host::Item>& item,
+    const std::shared_ptr<host::MAPIFolder>& parent, std::string_view name) {
+  auto target = GetSetAsideFolder(parent, name);
+  if (!target) return nullptr;
+  item->Move(target);
+  return target;
+}
+
+void ShowArrivalBalloon(bool reply, const std::string& number,
+                        const std::string& arrival_subject) {
+  std::string when = GeneralDateText(Now());
+  std::string text =
+      reply ? "New incoming response added to Case #" + number + " at " + when
+            : "New Case #" + number + " generated from incoming email at " + when;
+  intake::ShowBalloon(text + "\r\n\r\n'" + arrival_subject + "'");
+}
+
+// Marks the new or updated case `number` of the Ongoing folder unread.
+void MarkCaseUnread(const std::string& number) {
+  auto ongoing = GetOngoingFolder();
+  if (!ongoing) return;
+  auto found = ongoing->Items()->Find("[Case.CaseNumber] = '" + number + "'");
+  if (!found) return;
+  found->SetUnRead(true);
+  found->Save();
+}
+
+}  // namespace
+
+void SetMonitoringControl(MonitoringControl control) { Control() = std::move(control); }
+
+bool PrepareIncomingItem(const std::shared_ptr<host::Item>& item) {
+  return Trap("CaseHelper.PrepareIncomingItem", false, [&] {
+    if (item->BillingInformation() == kAlreadyProcessed) {
+      item->Delete();
+      return false;
+    }
+    try {
+      item->Save();
+    } catch (const Error&) {
+      // A folder we may not write would fail every item: watch it no more
+      // until the next start.
+      auto folder = item->Parent();
+      if (folder && Control().stop_folder) Control().stop_folder(*folder);
+      return false;
+    }
+    return true;
+  });
+}
+
+bool IsProcessableMailClass(std::string_view message_class) {
+  std::string upper = UCase(message_class);
+  return upper == "IPM.NOTE" || upper == "IPM.POST" ||
+         upper == "IPM.NOTE.SMIME.MULTIPARTSIGNED";
+}
+
+bool IsCompatibleMessageClass(host::Item& item) {
+  return Trap("CaseHelper.IsCompatibleMessageClass", false, [&] {
+    std::string upper = UCase(item.MessageClass());
+    if (Contains(upper, "IPM.NOTE")) return true;
+    if (intake::SettingOn("sdoGeneralSettingsAllowPost") && Contains(upper, "IPM.POST"))
+      return true;
+    if (intake::SettingOn("sdoGeneralSettingsAllowMeeting") &&
+        (Contains(upper, "IPM.APPOINTMENT") || Contains(upper, "IPM.SCHEDULE")))
+      return true;
+    if (intake::SettingOn("sdoGeneralSettingsAllowTask") &&
+        (Contains(upper, "IPM.TASKREQUEST") || Contains(upper, "IPM.TASK")))
+      return true;
+    return false;
+  });
+}
+
+bool fncIsNonCaseItem(host::Item& item) {
+  return Trap("CaseHelper.fncIsNonCaseItem", false, [&] {
+    std::string upper = UCase(item.MessageClass());
+    return upper != UCase(kCaseMessageClass) && upper != UCase(kClosedCaseMessageClass) &&
+           upper != "IPM.CONTACT" && upper != "IPM.STICKYNOTE";
+  });
+}
+
+SenderIdentity SenderOf(host::Item& item) {
+  SenderIdentity sender;
+  sender.name = item.SenderName();
+  sender.address = Trim(item.SenderEmailAddress());
+  auto store = item.GetStore();
+  auto book = store ? store->Book() : nullptr;
+  if (!book) return sender;
+  // The address book knows the sender by display name (a contact or a
+  // mailbox owner); a one-off sender only by the address they wrote from.
+  std::optional<host::AddressEntry> entry;
+  if (!Trim(sender.name).empty()) entry = book->Resolve(sender.name);
+  if (!entry && !sender.address.empty()) entry = book->Resolve(sender.address);
+  if (entry) sender.smtp_address = Trim(entry->Address);
+  return sender;
+}
+
+std::string SenderReplyAddress(host::Item& item) {
+  SenderIdentity sender = SenderOf(item);
+  return sender.smtp_address.empty() ? sender.address : sender.smtp_address;
+}
+
+std::string SenderCallerAddress(host::Item& item) {
+  SenderIdentity sender = SenderOf(item);
+  const std::string& smtp = sender.smtp_address;
+  if (smtp.empty() || Contains(smtp, ";") || !Contains(smtp, "@")) return sender.address;
+  return smtp;
+}
+
+bool IsExistingCaller(host::Item& item) {
+  return Trap("CaseHelper.IsExistingCaller", false, [&] {
+    const cGlobalSettings* settings = SharedGlobalSettings();
+    if (!settings) return false;
+    std::string address = SenderReplyAddress(item);
+    return !address.empty() && settings->Callers.Exists(address);
+  });
+}
+
+std::shared_ptr<host::MAPIFolder> GetSetAsideFolder(
+    const std::shared_ptr<host::MAPIFolder>& parent, std::string_view name) {
+  if (!parent) return nullptr;
+  host::Folders folders = parent->Folders();
+  if (auto found = folders.Item(name)) return found;
+  return folders.Add(name);
+}
+
+void subMoveUnprocessedMail(const std::shared_ptr<host::Item>& item,
+                            const std::shared_ptr<host::MAPIFolder>& parent,
+                            AdminAlert alert) {
+  Trap("CaseHelper.subMoveUnprocessedMail", [&] {
+    std::string subject = item->Subject();
+    auto target = SetAside(item, parent, kUnprocessedFolderName);
+    if (target && alert == AdminAlert::Yes &&
+        intake::SettingOn("sdoAdminAlertOnNonExistentCase")) {
+      AlertAdministrator(subject, *target, kNonExistentCaseReason);
+    }
+  });
+}
+
+void subMoveConflictedEmail(const std::shared_ptr<host::Item>& item,
+                            const std::shared_ptr<host::MAPIFolder>& parent) {
+  Trap("CaseHelper.subMoveConflictedEmail", [&] {
+    if (UCase(item->MessageClass()) == UCase(kCaseMessageClass)) return;
+    std::string subject = item->Subject();
+    auto target = SetAside(item, parent, kConflictedFolderName);
+    if (target && intake::SettingOn("sdoAdminAlertOnConflictedEmail")) {
+      AlertAdministrator(subject, *target, kConflictedReason);
+    }
+  });
+}
+
+bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_view origin,
+                         const cMonitoredFolderData* folder_data) {
+  return Trap("CaseHelper.ProcessIncomingItem", false, [&] {
+    if (!item) return false;
+    if (UCase(item->MessageClass()) == UCase(kCaseMessageClass)) return false;
+    if (!PrepareIncomingItem(item)) return false;
+    const std::string arrival_subject = item->Subject();
+    const std::string upper_class = UCase(item->MessageClass());
+    auto parent = item->Parent();
+
+    std::string case_id;
+    if (IsMailOrPostClass(upper_class)) {
+      if (!IsProcessableMailClass(upper_class)) {
+        subMoveUnprocessedMail(item, parent, AdminAlert::No);
+        return false;
+      }
+      if (intake::SettingNumber("sdoProcessEmailsFromExistingCallersOnly") == 1 &&
+          !IsExistingCaller(*item)) {
+        ClearBillingInformation(*item);
+        subMoveUnprocessedMail(item, parent, AdminAlert::No);
+        return false;
+      }
+      case_id = ExtractCaseID(item->Subject());
+      if (!case_id.empty() && !CaseExists(case_id)) {
+        if (intake::SettingOn("sdoEmailReplyWithoutCaseTodoWhat")) {
+          ClearBillingInformation(*item);
+          subMoveUnprocessedMail(
+              item, parent,
+              intake::SettingOn("sdoEmailReplyWithoutCaseTodoWhatAlertAdmin")
+                  ? AdminAlert::Yes
+                  : AdminAlert::No);
+          return false;
+        }
+        // The case is gone: the mail starts a new one.
+        item->SetSubject(RemoveCaseIDFromSubject(item->Subject()));
+        item->Save();
+        case_id.clear();
+      }
+    }
+
+    std::string number;
+    const bool reply = !case_id.empty();
+    if (reply) {
+      if (Contains(item->Subject(), kSystemGeneratedSuffix)) {
+        subMoveUnprocessedMail(item, parent, AdminAlert::No);
+        return false;
+      }
+      ProcessCallerReply(item, case_id);
+      number = case_id;
+    } else {
+      number = CreateCase(item, origin, folder_data);
+      if (number.empty() || number == kOngoingRefused) {
+        ClearBillingInformation(*item);
+        if (number.empty()) {
+          subMoveConflictedEmail(item, parent);
+        } else if (Control().stop_all) {
+          Control().stop_all();
+        }
+      } else {
+        AddEmailToCase(item, number, MailKind::NewCase,
+                       ConversationKind::ProblemDescription, AttachedBy::Monitoring);
+      }
+    }
+
+    const bool has_case = !number.empty() && number != kOngoingRefused;
+    if (has_case) MarkCaseUnread(number);
+    if (has_case) ShowArrivalBalloon(reply, number, arrival_subject);
+    return true;
+  });
+}
+
+}  // namespace zanvoro

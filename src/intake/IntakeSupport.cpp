@@ -1,0 +1,84 @@
+#include "intake/IntakeSupport.h"
+
+#include "addin/ZFO_M.h"
+#include "addin/frmSilent.h"
+#include "errors/modErroHandling.h"
+#include "host/client/Application.h"
+#include "host/mail/Worker.h"
+#include "host/store/Item.h"
+#include "runtime/Text.h"
+#include "runtime/Variant.h"
+#include "settings/SettingsSteps.h"
+#include "settings/cGlobalSettings.h"
+
+namespace zanvoro::intake {
+
+std::string SettingText(std::string_view key) {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) return {};
+  return Trim(CStr(settings->GeneralSettings.GetValue(key, VarType::String)));
+}
+
+int32_t SettingNumber(std::string_view key) {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) return 0;
+  return CLng(settings->GeneralSettings.GetValue(key, VarType::Long));
+}
+
+bool SettingOn(std::string_view key) { return SettingNumber(key) != 0; }
+
+std::string CurrentTechnicianName() {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) return {};
+  const cTechnician* technician = settings->Technicians.Find(settings->CurrentUserName);
+  return technician ? technician->Name : settings->CurrentUserName;
+}
+
+std::shared_ptr<host::Item> NewMail() {
+  ZFO_M* addin = ZFO_M::Connected();
+  if (!addin || !addin->HostApplication()) return nullptr;
+  return addin->HostApplication()->CreateItem(host::ItemType::Mail);
+}
+
+void ShowBalloon(std::string_view text) {
+  ZFO_M* addin = ZFO_M::Connected();
+  if (!addin || !addin->SilentWindow()) return;
+  addin->SilentWindow()->PopupSystrayBalloonInteractive(kApplicationTitle, text);
+}
+
+void DeliverNow() {
+  ZFO_M* addin = ZFO_M::Connected();
+  if (!addin || !addin->HostApplication()) return;
+  host::DeliverNow(addin->HostApplication()->GetProfile().folder);
+}
+
+std::string PlainTextAsHtml(std::string_view text) {
+  std::string html;
+  html.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char ch = text[i];
+    switch (ch) {
+      case '&':
+        html += "&amp;";
+        break;
+      case '<':
+        html += "&lt;";
+        break;
+      case '>':
+        html += "&gt;";
+        break;
+      case '\r':
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        html += "<br>";
+        break;
+      case '\n':
+        html += "<br>";
+        break;
+      default:
+        html += ch;
+    }
+  }
+  return html;
+}
+
+}  // namespace zanvoro::intake

@@ -1,0 +1,46 @@
+// What the intake's own files share: the general settings as the intake
+// reads them, the current technician, new mail from the client, and the
+// tray balloon. Not part of the intake's interface. UI thread only.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace zanvoro {
+
+namespace host {
+class Item;
+}  // namespace host
+
+namespace intake {
+
+// The general setting `key` as text, trimmed ("" when missing or when no
+// settings are loaded).
+std::string SettingText(std::string_view key);
+// The general setting `key` as a whole number (0 when missing or not
+// numeric).
+int32_t SettingNumber(std::string_view key);
+// Whether the general setting `key` is not 0.
+bool SettingOn(std::string_view key);
+
+// The current user's technician name as the technician list spells it; the
+// user's own name when they are not a technician.
+std::string CurrentTechnicianName();
+
+// A new, unsaved mail of the connected client; nullptr without one.
+std::shared_ptr<host::Item> NewMail();
+
+// Shows a tray balloon titled like the application (the hidden window
+// leaves it out when balloons are off).
+void ShowBalloon(std::string_view text);
+
+// Asks the profile's send/receive worker to send now; nothing happens when
+// none runs (the mail waits in the Outbox).
+void DeliverNow();
+
+// `text` as HTML: "&", "<" and ">" escaped, every line break "<br>".
+std::string PlainTextAsHtml(std::string_view text);
+
+}  // namespace intake
+}  // namespace zanvoro

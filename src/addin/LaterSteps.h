@@ -78,6 +78,10 @@ struct LaterSteps {
   std::function<void()> track_mail_folders;
   std::function<void()> start_open_folder_monitoring;
   std::function<void()> process_ongoing_folder;
+  // The lapsed-due-date watch: started last in the background work, stopped
+  // at shut-down before any shared object is released.
+  std::function<void()> start_due_date_watch;
+  std::function<void()> stop_due_date_watch;
   // Step 11.5 after the background work.
   std::function<void()> watch_sent_copy_folders;
   std::function<void()> start_tracking_folder;

@@ -323,6 +323,9 @@ void ZFO_M::StartBackgroundWork() {
   Step("CaseHelper.ProcessOngoingFolder", [&] {
     if (steps_.process_ongoing_folder) steps_.process_ongoing_folder();
   });
+  Step("DueDateWatch.Start", [&] {
+    if (steps_.start_due_date_watch) steps_.start_due_date_watch();
+  });
 }
 
 void ZFO_M::ReconfigureAddin() {
@@ -362,6 +365,10 @@ void ZFO_M::ShutdownAddin() {
   // Another user's add-in can take over monitoring once the claims are gone.
   Ignoring("MonitoredFolders.UnSetMonitoringModeToAllFolders", [&] {
     if (steps_.give_up_monitoring_claims) steps_.give_up_monitoring_claims();
+  });
+  // No pass of the watch may run on the objects released below.
+  Ignoring("DueDateWatch.Stop", [&] {
+    if (steps_.stop_due_date_watch) steps_.stop_due_date_watch();
   });
   auto release = [&](SharedObject object) {
     Ignoring("release " + std::string(SharedObjectName(object)),

@@ -90,7 +90,7 @@ class ZFO_M {
   void InitializeAddin();
   // The background work after the global settings loaded: mail-folder
   // tracking, open-folder monitoring, the companion process, the sweep of
-  // the Ongoing folder.
+  // the Ongoing folder, the lapsed-due-date watch.
   void StartBackgroundWork();
   // Asks new-or-existing again and, when a location is stored then, runs
   // the helpdesk part of the start-up.

@@ -160,6 +160,7 @@ TEST_F(StartupTest, StartUpRunsEveryStepInItsFixedOrder) {
                                       "OpenFolderMonitor.Start",
                                       "Connect.ZanvoroProcess",
                                       "CaseHelper.ProcessOngoingFolder",
+                                      "DueDateWatch.Start",
                                       "SentCopyFolders.Watch",
                                       "ResearchMailbox.StartTrackingFolder"}));
   EXPECT_EQ(calls_,
@@ -217,6 +218,7 @@ TEST_F(StartupTest, ShutdownReleasesEverythingInItsFixedOrder) {
             (std::vector<std::string>{"Ribbon.Invalidate",
                                       "Connect.TerminateZanvoroProcess",
                                       "MonitoredFolders.UnSetMonitoringModeToAllFolders",
+                                      "DueDateWatch.Stop",
                                       "release cMonitorOpenFolder",
                                       "release cGlobalSettings",
                                       "release cMonitoredFolderSettings",

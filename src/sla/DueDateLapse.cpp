@@ -77,8 +77,7 @@ void Balloon(const std::string& text) {
 
 // The e-mail of `kind` and the SMS of `sms_code` about `c` to `people`, each
 // only when its template is on and someone has an address or a number.
-void Notify(cCase& c, const cTechnicians& people, int32_t kind, int32_t sms_code,
-            const std::string& balloon_text) {
+void Notify(cCase& c, const cTechnicians& people, int32_t kind, int32_t sms_code) {
   const NotificationCode* mail = FindNotificationCode(kind);
   std::string emails = people.Emails();
   if (mail && !emails.empty() && IsNotificationOn(mail->body_template)) {
@@ -87,7 +86,7 @@ void Notify(cCase& c, const cTechnicians& people, int32_t kind, int32_t sms_code
   const NotificationCode* sms = FindNotificationCode(sms_code);
   std::string mobiles = people.Mobiles();
   if (sms && !mobiles.empty() && IsNotificationOn(sms->body_template)) {
-    if (SmsSucceeded(SendSMS(mobiles, c.ToHTML(sms_code), &c))) Balloon(balloon_text);
+    if (SmsSucceeded(SendSMS(mobiles, c.ToHTML(sms_code), &c))) Balloon(CONST_SMS_SENT);
   }
 }
 
@@ -135,15 +134,13 @@ bool NotifyLapsedCase(host::NameSpace& session, const std::string& entry_id,
   if (!c.GetCaseFromOutlookItem(item, SaveUnsaved::No)) return true;
   c.MakeLogEntry(kDueDateLapsedLogAction, item);
 
-  Notify(c, c.Technicians, kDueDateLapsedKind, kDueDateLapsedSmsCode,
-         CONST_DUEDATE_LAPSED_NOTIFICATION);
+  Notify(c, c.Technicians, kDueDateLapsedKind, kDueDateLapsedSmsCode);
   if (const cGlobalSettings* settings = SharedGlobalSettings()) {
     std::string names = SupervisorNames();
     if (!names.empty()) {
       cTechnicians supervisors;
       supervisors.FromNames(names, settings->Technicians);
-      Notify(c, supervisors, kSlaBreachKind, kSlaBreachSmsCode,
-             CONST_SLA_BREACH_NOTIFICATION);
+      Notify(c, supervisors, kSlaBreachKind, kSlaBreachSmsCode);
     }
   }
   return true;

@@ -1,7 +1,6 @@
 #include "intake/IntakeSupport.h"
 
 #include "addin/ZFO_M.h"
-#include "addin/frmSilent.h"
 #include "errors/modErroHandling.h"
 #include "host/client/Application.h"
 #include "host/mail/Worker.h"
@@ -42,8 +41,7 @@ std::shared_ptr<host::Item> NewMail() {
 
 void ShowBalloon(std::string_view text) {
   ZFO_M* addin = ZFO_M::Connected();
-  if (!addin || !addin->SilentWindow()) return;
-  addin->SilentWindow()->PopupSystrayBalloonInteractive(kApplicationTitle, text);
+  if (addin) addin->PopupSystrayBalloonInteractive(kApplicationTitle, text);
 }
 
 void DeliverNow() {

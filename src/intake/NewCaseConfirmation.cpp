@@ -104,7 +104,7 @@ bool SendConfirmationEmail(host::Item& incoming, const cCase& c) {
   return Trap("CaseHelper.SendConfirmationEmail", false, [&] {
     const cMessageTemplates* templates = Templates();
     if (!templates || !IsNotificationOn("sdoCaseCreationConfirmationEmail")) return false;
-    std::string to = SenderReplyAddress(incoming);
+    std::string to = SenderCallerAddress(incoming);
     if (to.empty()) return false;
     std::string blind_copies = ConfirmationBlindCopies(incoming);
 

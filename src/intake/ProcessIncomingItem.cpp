@@ -188,11 +188,6 @@ SenderIdentity SenderOf(host::Item& item) {
   return sender;
 }
 
-std::string SenderReplyAddress(host::Item& item) {
-  SenderIdentity sender = SenderOf(item);
-  return sender.smtp_address.empty() ? sender.address : sender.smtp_address;
-}
-
 std::string SenderCallerAddress(host::Item& item) {
   SenderIdentity sender = SenderOf(item);
   const std::string& smtp = sender.smtp_address;
@@ -204,7 +199,7 @@ bool IsExistingCaller(host::Item& item) {
   return Trap("CaseHelper.IsExistingCaller", false, [&] {
     const cGlobalSettings* settings = SharedGlobalSettings();
     if (!settings) return false;
-    std::string address = SenderReplyAddress(item);
+    std::string address = SenderCallerAddress(item);
     return !address.empty() && settings->Callers.Exists(address);
   });
 }

@@ -74,13 +74,11 @@ struct SenderIdentity {
   std::string address;
 };
 SenderIdentity SenderOf(host::Item& item);
-// The sender's SMTP address, or their address when the SMTP address is
-// empty: the address a confirmation goes to.
-std::string SenderReplyAddress(host::Item& item);
 // The sender's identifying address: the SMTP address, unless it is empty,
-// holds ";" (several addresses) or no "@", in which case the address.
+// holds ";" (several addresses) or no "@", in which case the address. The
+// caller list is looked up, and the confirmation sent, by this address.
 std::string SenderCallerAddress(host::Item& item);
-// Whether the sender's reply address is a key of the caller list.
+// Whether the sender's address is a key of the caller list.
 bool IsExistingCaller(host::Item& item);
 
 // Makes a case from `item` (the steps of a new case, its notifications and

@@ -278,6 +278,16 @@ TEST_F(Intake, ItemsThatAreNoMailForACaseAreSetAside) {
   EXPECT_FALSE(GetCaseItemFromID("1"));
 }
 
+TEST_F(Intake, OnlyKnownCallersMakeCasesWhenTheSettingSaysSo) {
+  Set("sdoProcessEmailsFromExistingCallersOnly", "1");
+  KnownCaller();
+  auto stranger = Mail("Printer jams", "mallory@example.net");
+  EXPECT_FALSE(Process(stranger));
+  EXPECT_EQ(stranger->Parent()->Name(), "Unprocessed Emails");
+  EXPECT_TRUE(Process(Mail("Printer jams")));
+  EXPECT_TRUE(GetCaseItemFromID("1"));
+}
+
 TEST_F(Intake, AMeetingRequestMakesACaseWhenMeetingsAreAllowed) {
   Set("sdoGeneralSettingsAllowMeeting", "1");
   auto meeting = Mail("Planning", "alice@example.com", "IPM.Schedule.Meeting.Request");

@@ -94,6 +94,9 @@ class Intake : public testsupport::CaseTest {
                                    .Address = "1 Main St",
                                    .Technician = technician,
                                    .SLA = "Gold"});
+    Settings()
+        .Callers.Find("alice@example.com")
+        ->AssociatedUsers.Add({"Dan", "dan@example.com"});
     Set("sdoEnableDefaultTechnician", "1");
   }
   bool Process(const std::shared_ptr<host::Item>& mail,
@@ -176,6 +179,8 @@ TEST_F(Intake, AMailFromAKnownCallerMakesTheCaseWithEveryField) {
       {caseprop::kCallerMobile, "555-0101"},
       {caseprop::kCallerCompany, "Martin & Co"},
       {caseprop::kCallerAddress, "1 Main St"},
+      {caseprop::kAssociatedUsers,
+       Settings().Callers.Find("alice@example.com")->AssociatedUsers.ToString()},
       {caseprop::kTechnicians, "Bob Jones"},
       {caseprop::kServiceLevel, "Gold"},
       {caseprop::kStatus, "New"},
@@ -186,6 +191,8 @@ TEST_F(Intake, AMailFromAKnownCallerMakesTheCaseWithEveryField) {
       {caseprop::kDueDateLong, LongDateText(due)},
   };
   for (const auto& e : expected) EXPECT_EQ(Text(item, e.property), e.value) << e.property;
+  EXPECT_NE(Text(item, caseprop::kAssociatedUsers).find("dan@example.com"),
+            std::string::npos);
   EXPECT_EQ(ReadItemDate(*item, caseprop::kReceivedDate), kReceived);
   EXPECT_GT(due, created) << "the Gold SLA gives four hours";
   EXPECT_NE(Text(item, caseprop::kBody).find("Alice M."), std::string::npos);

@@ -14,15 +14,6 @@ namespace zanvoro {
 
 namespace {
 
-// The name of the current user's technician entry, as the helpdesk spells
-// it; the user's own name when they are not a technician.
-std::string CurrentTechnicianName() {
-  const cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings) return {};
-  const cTechnician* technician = settings->Technicians.Find(settings->CurrentUserName);
-  return technician ? technician->Name : settings->CurrentUserName;
-}
-
 // The entry that comes next in `log` for `action`, made now by the
 // current user. Entries are numbered by count, from 1.
 cLog NextLogEntry(const cLogsList& log, int32_t action) {
@@ -58,6 +49,13 @@ void SaveLog(host::Item& item, const cLogsList& log) {
 }
 
 }  // namespace
+
+std::string CurrentTechnicianName() {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) return {};
+  const cTechnician* technician = settings->Technicians.Find(settings->CurrentUserName);
+  return technician ? technician->Name : settings->CurrentUserName;
+}
 
 void cCase::MakeLogEntry(int32_t action, const std::shared_ptr<host::Item>& item) {
   Trap("Case.MakeLogEntry", [&] {

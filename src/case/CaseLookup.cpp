@@ -73,6 +73,12 @@ std::shared_ptr<host::Item> GetCaseItemFromID(std::string_view case_number) {
   });
 }
 
+std::shared_ptr<host::Item> FindCaseItemInFolder(
+    const std::shared_ptr<host::MAPIFolder>& folder, std::string_view case_number) {
+  return Trap("Case.FindCaseItemInFolder", std::shared_ptr<host::Item>(),
+              [&] { return FindCaseIn(folder, case_number); });
+}
+
 Variant ReadItemPropertyMapi(host::Item& item, std::string_view name, VarType type) {
   return Trap("Case.ReadItemPropertyMapi", Variant(), [&] {
     // What is stored counts, not what the item object holds in memory.

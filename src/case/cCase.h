@@ -35,6 +35,7 @@ namespace zanvoro {
 
 namespace host {
 class Item;
+class MAPIFolder;
 class Recordset;
 }  // namespace host
 
@@ -178,6 +179,15 @@ std::string GetProperMessageClass(host::Item& item);
 // the Resolved folder; in each a filter on "Case.CaseNumber" first, then a
 // table query. nullptr when there is none.
 std::shared_ptr<host::Item> GetCaseItemFromID(std::string_view case_number);
+
+// The case item with number `case_number` in `folder` alone: a filter on
+// "Case.CaseNumber" first, then a table query. nullptr when there is none.
+std::shared_ptr<host::Item> FindCaseItemInFolder(
+    const std::shared_ptr<host::MAPIFolder>& folder, std::string_view case_number);
+
+// The current user's name as the technician list spells it; the user's own
+// name when they are not a technician. Log and work entries carry it.
+std::string CurrentTechnicianName();
 
 // Reads the named property `name` of the public-strings set through the
 // store directly (dates as local time), for where the item's own property

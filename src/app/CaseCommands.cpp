@@ -1,6 +1,12 @@
 // `zanvoro case show NUMBER [--html]`: a case as the helpdesk holds it,
 // read from its item the way the add-in reads it, for a shell or a script.
+// `zanvoro case close|reopen|delete NUMBER`: the case operations, with their
+// questions asked on a terminal or answered by --yes.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -8,8 +14,12 @@
 #include "app/CommandContext.h"
 #include "app/Commands.h"
 #include "app/OpenedHelpdesk.h"
+#include "case/CaseOperations.h"
 #include "case/cCase.h"
+#include "errors/modErroHandling.h"
 #include "host/store/Item.h"
+#include "host/ui/ConsoleRenderer.h"
+#include "host/ui/MsgBox.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 
@@ -83,10 +93,139 @@ void PrintCase(std::ostream& out, const cCase& c) {
   }
 }
 
+// The case item numbered `number`; raises an Error when there is none.
+std::shared_ptr<host::Item> CaseItem(const std::string& number) {
+  std::string trimmed = Trim(number);
+  std::shared_ptr<host::Item> item =
+      trimmed.empty() ? nullptr : GetCaseItemFromID(trimmed);
+  if (!item) throw Error(err::kNotFound, "no case numbered \"" + number + "\"");
+  return item;
+}
+
+bool IsClosedCase(const host::Item& item) {
+  return TextEquals(item.MessageClass(), kClosedCaseMessageClass);
+}
+
+// Whether a person at a terminal can answer the operation's questions.
+bool OnTerminal() {
+  const char* ui = std::getenv("ZANVORO_UI");
+  if (ui && std::string_view(ui) == "scripted") return false;
+  return ::isatty(STDIN_FILENO) != 0;
+}
+
+// How the questions of `what` are answered: --yes answers them; otherwise a
+// person at a terminal is asked; otherwise the command refuses before it
+// changes anything, rather than guess.
+Confirm Confirmation(bool yes, std::string_view what) {
+  if (yes) return Confirm::DontAsk;
+  if (OnTerminal()) return Confirm::Ask;
+  throw UnansweredQuestion(std::string(what) +
+                           " asks for a confirmation and there is no terminal to ask "
+                           "on; run it again with --yes to confirm");
+}
+
+struct OperationArguments {
+  std::string number;
+  bool yes = false;
+  bool skip_check = false;
+};
+
+// Runs `operation` on the opened helpdesk; a person at a terminal answers
+// its questions there.
+void RunOperation(CommandContext& context, Confirm confirm,
+                  const std::function<void()>& operation) {
+  WithHelpdesk(context, [&](cGlobalSettings&) {
+    if (confirm == Confirm::Ask) {
+      host::ScopedRenderer terminal(std::make_shared<host::ConsoleRenderer>());
+      operation();
+    } else {
+      operation();
+    }
+  });
+}
+
+void AddCloseCommand(CLI::App& cases, CommandContext& context) {
+  auto args = std::make_shared<OperationArguments>();
+  CLI::App* close = cases.add_subcommand(
+      "close",
+      "Close a case: check its mandatory fields, move it to Resolved and notify the "
+      "caller "
+      "(exit code 1 when refused, 2 when a question cannot be asked)");
+  close->add_option("NUMBER", args->number, "Case number, e.g. 42")->required();
+  close->add_flag("--skip-check", args->skip_check,
+                  "Close without the mandatory-field check");
+  close->add_flag("--yes", args->yes, "Answer the confirmation with yes");
+  close->callback([&context, args] {
+    Confirm confirm = Confirmation(args->yes, "closing a case");
+    RunOperation(context, confirm, [&] {
+      std::string number = Trim(args->number);
+      auto item = CaseItem(args->number);
+      if (IsClosedCase(*item))
+        throw Error(err::kCallFailed, "case " + number + " is closed already");
+      if (!args->skip_check) {
+        std::string missing = PerformCheckBeforeMarkingComplete(*item);
+        if (!missing.empty()) throw Error(err::kCallFailed, missing);
+      }
+      if (confirm == Confirm::Ask &&
+          host::MsgBox("Are you sure you want to close Case #" + number + "?",
+                       host::vbYesNo + host::vbQuestion,
+                       kApplicationTitle) != host::vbYes) {
+        throw Error(err::kCallFailed, "case " + number + " was left open");
+      }
+      if (!MarkComplete(item, MandatoryCheck::Skip)) {
+        throw Error(err::kCallFailed, "case " + number + " could not be closed");
+      }
+      context.Out() << "Case " << number << " closed" << std::endl;
+    });
+  });
+}
+
+void AddReopenCommand(CLI::App& cases, CommandContext& context) {
+  auto args = std::make_shared<OperationArguments>();
+  CLI::App* reopen = cases.add_subcommand(
+      "reopen",
+      "Re-open a closed case: move it back to Ongoing and notify the technicians");
+  reopen->add_option("NUMBER", args->number, "Case number, e.g. 42")->required();
+  reopen->add_flag("--yes", args->yes, "Answer the confirmation with yes");
+  reopen->callback([&context, args] {
+    Confirm confirm = Confirmation(args->yes, "re-opening a case");
+    RunOperation(context, confirm, [&] {
+      std::string number = Trim(args->number);
+      auto item = CaseItem(args->number);
+      if (!IsClosedCase(*item))
+        throw Error(err::kCallFailed, "case " + number + " is not closed");
+      if (!ReOpenCase(item, confirm)) {
+        throw Error(err::kCallFailed, "case " + number + " was not re-opened");
+      }
+      context.Out() << "Case " << number << " re-opened" << std::endl;
+    });
+  });
+}
+
+void AddDeleteCommand(CLI::App& cases, CommandContext& context) {
+  auto args = std::make_shared<OperationArguments>();
+  CLI::App* remove = cases.add_subcommand(
+      "delete", "Delete a case with its e-mails and its due-date entries");
+  remove->add_option("NUMBER", args->number, "Case number, e.g. 42")->required();
+  remove->add_flag("--yes", args->yes, "Answer the confirmation with yes");
+  remove->callback([&context, args] {
+    Confirm confirm = Confirmation(args->yes, "deleting a case");
+    RunOperation(context, confirm, [&] {
+      std::string number = Trim(args->number);
+      auto item = CaseItem(args->number);
+      if (!DeleteSelectedCase(item, confirm)) {
+        throw Error(err::kCallFailed, "case " + number + " was not deleted");
+      }
+      context.Out() << "Case " << number << " deleted" << std::endl;
+    });
+  });
+}
+
 }  // namespace
 
 void AddCaseCommands(CLI::App& app, CommandContext& context) {
-  CLI::App* cases = app.add_subcommand("case", "Show the helpdesk's cases");
+  CLI::App* cases =
+      app.add_subcommand("case", "Show, close, re-open and delete the helpdesk's cases");
   cases->require_subcommand(1);
 
   struct Arguments {
@@ -102,9 +241,7 @@ void AddCaseCommands(CLI::App& app, CommandContext& context) {
   show->callback([&context, args] {
     WithHelpdesk(context, [&](cGlobalSettings&) {
       std::string number = Trim(args->number);
-      std::shared_ptr<host::Item> item =
-          number.empty() ? nullptr : GetCaseItemFromID(number);
-      if (!item) throw Error(err::kNotFound, "no case numbered \"" + args->number + "\"");
+      std::shared_ptr<host::Item> item = CaseItem(args->number);
       cCase c;
       if (!c.GetCaseFromOutlookItem(item, SaveUnsaved::No)) {
         throw Error(err::kCallFailed, "case " + number + " could not be read");
@@ -114,6 +251,10 @@ void AddCaseCommands(CLI::App& app, CommandContext& context) {
       context.Out() << std::flush;
     });
   });
+
+  AddCloseCommand(*cases, context);
+  AddReopenCommand(*cases, context);
+  AddDeleteCommand(*cases, context);
 }
 
 }  // namespace zanvoro::app

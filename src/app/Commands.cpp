@@ -99,6 +99,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
     return 0;
   } catch (const CLI::ParseError& error) {
     return app.exit(error, out, err);
+  } catch (const UnansweredQuestion& error) {
+    err << "zanvoro: " << error.what() << std::endl;
+    return kExitUnanswered;
   } catch (const Error& error) {
     err << "zanvoro: " << error.Description() << std::endl;
   } catch (const std::exception& error) {

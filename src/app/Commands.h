@@ -5,6 +5,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <stdexcept>
 
 namespace CLI {
 class App;
@@ -13,6 +14,17 @@ class App;
 namespace zanvoro::app {
 
 class CommandContext;
+
+// The exit code of a command that stopped before doing anything because it
+// would have had to ask a question that nobody can answer (no terminal, and
+// no option that answers it).
+inline constexpr int kExitUnanswered = 2;
+// Raised by such a command; RunCommandLine prints "zanvoro: <what>" and
+// returns kExitUnanswered.
+class UnansweredQuestion : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // Parses and runs the command line; returns the exit code: 0 on success, 1
 // when the command failed (one line "zanvoro: <what went wrong>" on `err`),
@@ -31,7 +43,8 @@ void AddHiveCommands(CLI::App& app, CommandContext& context);
 void AddMailCommands(CLI::App& app, CommandContext& context);
 // `settings get|set KEY [VALUE]`, `lists export|import LIST FILE`.
 void AddSettingsCommands(CLI::App& app, CommandContext& context);
-// `case show NUMBER [--html]`.
+// `case show NUMBER [--html]`, `case close NUMBER [--skip-check] [--yes]`,
+// `case reopen NUMBER [--yes]`, `case delete NUMBER [--yes]`.
 void AddCaseCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

@@ -7,6 +7,7 @@
 #include "case/HelpdeskTestSupport.h"
 #include "case/ItemProperty.h"
 #include "case/cLogsList.h"
+#include "host/os/TempDir.h"
 #include "host/store/Item.h"
 #include "host/store/Items.h"
 #include "host/store/NameSpace.h"
@@ -85,6 +86,77 @@ TEST_F(CaseShow, AnUnknownNumberIsAnErrorWithExitCodeOne) {
   EXPECT_NE(err_.str().find("zanvoro: no case numbered \"43\""), std::string::npos)
       << err_.str();
   EXPECT_EQ(out_.str(), "");
+}
+
+// The case operations, run as a script runs them: no terminal to ask on.
+class CaseOperationCommands : public CaseShow {
+ protected:
+  // Whether `case show` says the case is closed ("Yes"), open ("No"), or
+  // finds no case ("").
+  std::string ClosedField() {
+    out_.str("");
+    if (Run({"case", "show", "42"}) != 0) return "";
+    std::string out = out_.str();
+    size_t at = out.find("Closed: ");
+    return at == std::string::npos ? "?"
+                                   : out.substr(at + 8, out.find('\n', at) - at - 8);
+  }
+
+  host::testsupport::ScopedEnv scripted_{"ZANVORO_UI", "scripted"};
+};
+
+TEST_F(CaseOperationCommands, CloseWithYesClosesTheCase) {
+  ASSERT_EQ(Run({"case", "close", "42", "--yes"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "Case 42 closed\n");
+  EXPECT_EQ(ClosedField(), "Yes");
+}
+
+TEST_F(CaseOperationCommands, WithoutYesAndWithoutTerminalEachCommandRefusesWithCodeTwo) {
+  for (const char* command : {"close", "reopen", "delete"}) {
+    err_.str("");
+    EXPECT_EQ(Run({"case", command, "42"}), 2) << command;
+    EXPECT_NE(err_.str().find("run it again with --yes"), std::string::npos)
+        << err_.str();
+  }
+  EXPECT_EQ(out_.str(), "");
+  EXPECT_EQ(ClosedField(), "No");
+}
+
+TEST_F(CaseOperationCommands, CloseRefusesAMissingMandatoryFieldUnlessTheCheckIsSkipped) {
+  ASSERT_EQ(Run({"settings", "set", "sdoMandatoryOrigin", "1"}), 0) << err_.str();
+  EXPECT_EQ(Run({"case", "close", "42", "--yes"}), 1);
+  EXPECT_NE(
+      err_.str().find("zanvoro: Origin field is mandatory and should not be empty!"),
+      std::string::npos)
+      << err_.str();
+  EXPECT_EQ(ClosedField(), "No");
+  EXPECT_EQ(Run({"case", "close", "42", "--skip-check", "--yes"}), 0) << err_.str();
+  EXPECT_EQ(ClosedField(), "Yes");
+}
+
+TEST_F(CaseOperationCommands, ReopenBringsAClosedCaseBackAndRefusesAnOpenOne) {
+  EXPECT_EQ(Run({"case", "reopen", "42", "--yes"}), 1);
+  EXPECT_NE(err_.str().find("case 42 is not closed"), std::string::npos) << err_.str();
+  ASSERT_EQ(Run({"case", "close", "42", "--yes"}), 0) << err_.str();
+  out_.str("");
+  ASSERT_EQ(Run({"case", "reopen", "42", "--yes"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "Case 42 re-opened\n");
+  EXPECT_EQ(ClosedField(), "No");
+}
+
+TEST_F(CaseOperationCommands, DeleteRemovesTheCase) {
+  ASSERT_EQ(Run({"case", "delete", "42", "--yes"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "Case 42 deleted\n");
+  EXPECT_EQ(ClosedField(), "");
+}
+
+TEST_F(CaseOperationCommands, AnUnknownNumberIsAnErrorWithExitCodeOne) {
+  for (const char* command : {"close", "reopen", "delete"}) {
+    err_.str("");
+    EXPECT_EQ(Run({"case", command, "43", "--yes"}), 1) << command;
+    EXPECT_NE(err_.str().find("zanvoro: no case numbered \"43\""), std::string::npos)
+        << err_.str();
+  }
 }
 
 }  // namespace

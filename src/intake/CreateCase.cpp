@@ -12,13 +12,11 @@
 #include "case/ItemProperty.h"
 #include "case/cCase.h"
 #include "errors/Trap.h"
-#include "host/store/AddressBook.h"
 #include "host/store/Attachments.h"
 #include "host/store/Item.h"
 #include "host/store/Items.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/Recipients.h"
-#include "host/store/Store.h"
 #include "intake/IntakeSupport.h"
 #include "intake/ProcessIncomingItem.h"
 #include "intake/ReplyThreading.h"
@@ -45,10 +43,6 @@ bool Contains(std::string_view text, std::string_view part) {
 
 void WriteText(host::Item& item, std::string_view name, std::string_view value) {
   WriteItemProperty(item, name, Variant(value), VarType::String);
-}
-
-std::string ReadText(host::Item& item, std::string_view name) {
-  return ReadItemText(item, name);
 }
 
 // The SLA `name` given to the case item: its name, the importance of its
@@ -84,7 +78,7 @@ std::string FormCacheAdvice() {
 // the technician whose client made it.
 void AutoAssignTechnician(host::Item& case_item) {
   if (!SettingOn("sdoAutoAssignTechOnNewCaseEmailAuto")) return;
-  if (!Trim(ReadText(case_item, caseprop::kTechnicians)).empty()) return;
+  if (!Trim(ReadItemText(case_item, caseprop::kTechnicians)).empty()) return;
   WriteText(case_item, caseprop::kTechnicians, intake::CurrentTechnicianName());
 }
 
@@ -101,16 +95,16 @@ void ApplyNewCaseDefaults(host::Item& case_item) {
 
 void ApplyMonitoredFolderDefaults(host::Item& case_item,
                                   const cMonitoredFolderData& folder) {
-  if (ReadText(case_item, caseprop::kProblemCategory).empty() &&
+  if (ReadItemText(case_item, caseprop::kProblemCategory).empty() &&
       !folder.DefaultProblemCategory.empty()) {
     WriteText(case_item, caseprop::kProblemCategory, folder.DefaultProblemCategory);
   }
-  if (ReadText(case_item, caseprop::kProblemType).empty() &&
+  if (ReadItemText(case_item, caseprop::kProblemType).empty() &&
       !folder.DefaultProblemType.empty()) {
     WriteText(case_item, caseprop::kProblemType, folder.DefaultProblemType);
   }
-  std::string category = ReadText(case_item, caseprop::kProblemCategory);
-  std::string type = ReadText(case_item, caseprop::kProblemType);
+  std::string category = ReadItemText(case_item, caseprop::kProblemCategory);
+  std::string type = ReadItemText(case_item, caseprop::kProblemType);
   // The problem type's defaults count when the case has both a category
   // and a type; otherwise, or when it has none, the folder's do.
   const cProblemType* problem = nullptr;
@@ -119,7 +113,7 @@ void ApplyMonitoredFolderDefaults(host::Item& case_item,
     problem = settings->ProblemTypes.Query(type, category);
   }
 
-  if (ReadText(case_item, caseprop::kTechnicians).empty()) {
+  if (ReadItemText(case_item, caseprop::kTechnicians).empty()) {
     std::string technician;
     if (problem && SettingOn("tpoMonitoringUseDefaultProblemTechnician"))
       technician = problem->DefaultTechnician;
@@ -190,16 +184,10 @@ struct ContactFields {
   std::string address;
 };
 
-// The address-book entry of the sender (by name, then by address), when it
-// is a real entry rather than a bare address standing for itself.
-std::optional<host::AddressEntry> SenderEntry(host::Item& item, std::string_view name,
-                                              std::string_view address) {
-  auto store = item.GetStore();
-  auto book = store ? store->Book() : nullptr;
-  if (!book) return std::nullopt;
-  std::optional<host::AddressEntry> entry;
-  if (!Trim(name).empty()) entry = book->Resolve(name);
-  if (!entry && !address.empty()) entry = book->Resolve(address);
+// The sender's address-book entry when it is a real one (a contact or a
+// mailbox owner), not a bare address standing for itself.
+std::optional<host::AddressEntry> ContactEntry(const SenderIdentity& sender) {
+  const auto& entry = sender.entry;
   if (!entry) return std::nullopt;
   const bool bare = entry->Name == entry->Address &&
                     entry->BusinessTelephoneNumber.empty() &&
@@ -398,7 +386,7 @@ std::string ExtractInfoFromEmail(host::Item& item, host::Item& case_item) {
       }
     } else {
       ContactFields fields;
-      if (auto entry = SenderEntry(item, sender.name, address)) {
+      if (auto entry = ContactEntry(sender)) {
         fields = ContactFieldsOf(*entry);
         WriteContactFields(case_item, fields);
       }
@@ -415,7 +403,7 @@ std::string ExtractInfoFromEmail(host::Item& item, host::Item& case_item) {
                           : Now();
       WriteCaseDueDate(case_item, due);
     }
-    return ReadText(case_item, caseprop::kCallerMobile);
+    return ReadItemText(case_item, caseprop::kCallerMobile);
   });
 }
 

@@ -181,10 +181,10 @@ SenderIdentity SenderOf(host::Item& item) {
   if (!book) return sender;
   // The address book knows the sender by display name (a contact or a
   // mailbox owner); a one-off sender only by the address they wrote from.
-  std::optional<host::AddressEntry> entry;
-  if (!Trim(sender.name).empty()) entry = book->Resolve(sender.name);
-  if (!entry && !sender.address.empty()) entry = book->Resolve(sender.address);
-  if (entry) sender.smtp_address = Trim(entry->Address);
+  if (!Trim(sender.name).empty()) sender.entry = book->Resolve(sender.name);
+  if (!sender.entry && !sender.address.empty())
+    sender.entry = book->Resolve(sender.address);
+  if (sender.entry) sender.smtp_address = Trim(sender.entry->Address);
   return sender;
 }
 

@@ -10,8 +10,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "host/store/StoreTypes.h"
 
 namespace zanvoro {
 
@@ -72,6 +75,9 @@ struct SenderIdentity {
   std::string name;
   std::string smtp_address;
   std::string address;
+  // The address-book entry found; a bare address standing for itself has
+  // no contact fields.
+  std::optional<host::AddressEntry> entry;
 };
 SenderIdentity SenderOf(host::Item& item);
 // The sender's identifying address: the SMTP address, unless it is empty,

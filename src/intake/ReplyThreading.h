@@ -42,7 +42,8 @@ bool CaseExists(std::string_view number);
 // "tpoDontReopenCaseAutomatically"), the technicians told, the mail
 // attached (kind Reply), the status escalated
 // ("sdoCaseOptionStatusEscalatedCase"), the case closed when asked.
-// Returns whether the mail was attached.
+// The close runs without the mandatory-field check: nobody is there to fill
+// in the fields. Returns whether the mail was attached.
 bool ProcessCallerReply(const std::shared_ptr<host::Item>& item, std::string_view number);
 
 // Whether the lower-cased subject or body asks to "close case" or "close
@@ -57,8 +58,20 @@ void EscalateCaseOnReply(std::string_view number);
 void CloseCaseOnRequest(std::string_view number);
 
 // Attaches `item` (a mail or post; anything else is left alone and false
-// returned) to case `number`. `label` is the notification label of an
-// outgoing notification (ConversationKind::Notification).
+// returned) to case `number`: BillingInformation, the complete flag and its
+// FlagRequest text, "EmailFlag" ("Received", or "Sent" for outgoing mail),
+// the case tag in the subject, a log entry (12 for a reply, 13 for a new
+// case; outgoing mail is logged by its sender), the mail (or a copy) filed
+// in the History folder with this case's tag in front of the subject (a
+// "Processed Emails" copy kept in view when "sdoMoveEmailOptionAuto" is 1),
+// the case link, and the consolidated conversation. `label` is the
+// notification label of an outgoing notification
+// (ConversationKind::Notification).
+//
+// When the move to History fails with err::kMoveFailed, the mail left
+// behind is marked "ALREADYPROCESSED", its subject cleared, and it is saved;
+// any other move failure ends the procedure with false. Without a History
+// folder the mail keeps its markers only.
 bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view number,
                     MailKind kind, ConversationKind conversation, AttachedBy by,
                     std::string_view label = {});
@@ -87,24 +100,34 @@ std::string RecipientsText(host::Item& mail);
 
 std::string InsertAfterBodyTag(std::string_view text, std::string_view html);
 std::string InsertBeforeBodyEnd(std::string_view text, std::string_view html);
-// The HTML of a reply without its quoted history (from the first quoted-
-// history frame on), parsed as a real HTML document.
+// The HTML of a reply without its quoted history: the first <div> whose
+// inline style has a solid top border of #b5c4df over 3pt of padding, and
+// everything after it in document order, are removed. Returns "<html>" +
+// the document element's inner HTML + "</html>"; "" for a blank text.
 std::string StripQuotedHistoryHTML(std::string_view html);
 // A plain reply without what follows its first "From:" and without the
 // "_____" and "-----Original Message-----" separators.
 std::string StripQuotedHistoryText(std::string_view text);
 
 // A rich-text mail's body as HTML, its pictures added to `target` as
-// embedded attachments referenced by "cid:".
+// embedded attachments referenced by "cid:". The host keeps a rich-text
+// body as HTML that names its pictures (attachments of the mail) by file
+// name; those references become "cid:" + file name, the content id of the
+// picture added. A body without HTML gives its plain text as HTML. `target`
+// is changed in memory only: the caller saves it.
 std::string ConvertRichTextToHTML(host::Item& mail, host::Item& target);
 // Copies the attachments of `from` to `to`: pictures that `from`'s HTML
-// body references by "cid:" stay embedded pictures, the others become
-// ordinary attachments; one of the same file name on `to` is replaced.
-// Returns the file names of the ordinary attachments copied.
+// body references by "cid:" (or, in a rich-text body, by file name) stay
+// embedded pictures, the others become ordinary attachments; one of the
+// same file name on `to` is replaced. The mail client's bitmap objects
+// ("Picture (Device Independent Bitmap)") are left out. `to` is changed in
+// memory only: the caller saves it. Returns the file names of the ordinary
+// attachments copied, joined by "; ".
 std::string CopyBodyAndAttachments(host::Item& from, host::Item& to);
 
 // The technician recorded on the History item of the conversation `item`
-// belongs to (up to three levels up); "" when none.
+// belongs to (up to three levels up); "" when none, and for an index of
+// ten hex digits or fewer.
 std::string GetTechnicianFromConversation(host::Item& item);
 
 }  // namespace zanvoro

@@ -39,7 +39,6 @@ namespace zanvoro {
 
 namespace {
 
-constexpr const char* kCaseClass = "IPM.POST.PLWSUPPORTCASE";
 constexpr const char* kClosedCaseClass = "IPM.POST.PLWSUPPORTCASE.CLOSED";
 constexpr const char* kSentCopyFolderName = "ManagerCopy";
 constexpr const char* kCrLf = "\r\n";
@@ -91,21 +90,6 @@ bool SettingOn(std::string_view name) { return OptionNumber(Trim(Setting(name)))
 std::string Origin() {
   cGlobalSettings* settings = SharedGlobalSettings();
   return settings ? settings->OriginEmail : std::string();
-}
-
-// Neither a case, a closed case, a contact nor a note.
-bool IsNonCaseItemClass(std::string_view message_class) {
-  std::string upper = UCase(message_class);
-  return upper != kCaseClass && upper != kClosedCaseClass && upper != "IPM.CONTACT" &&
-         upper != "IPM.STICKYNOTE";
-}
-
-// A plain mail or post: not a report, receipt, out-of-office reply or
-// encrypted mail.
-bool IsPlainMailClass(std::string_view message_class) {
-  std::string upper = UCase(message_class);
-  return upper == "IPM.NOTE" || upper == "IPM.POST" ||
-         upper == "IPM.NOTE.SMIME.MULTIPARTSIGNED";
 }
 
 cMonitoredFolderSettings::Services ClaimServices() {
@@ -207,7 +191,7 @@ void OnOngoingItemAdd(const std::shared_ptr<host::Item>& item) {
     if (message_class == kClosedCaseClass) {
       // A closed case put back into the Ongoing folder.
       ReOpenCase(item, Confirm::DontAsk);
-    } else if (IsNonCaseItemClass(message_class)) {
+    } else if (fncIsNonCaseItem(*item)) {
       ProcessIncomingItem(item, Origin(), nullptr);
     }
   });
@@ -215,7 +199,7 @@ void OnOngoingItemAdd(const std::shared_ptr<host::Item>& item) {
 
 void OnSentCopyItemAdd(const std::shared_ptr<host::Item>& item) {
   Trap("ExplorersEvent.ouiSentCopyItems.ItemAdd", [&] {
-    if (!IsPlainMailClass(item->MessageClass())) return;
+    if (!IsProcessableMailClass(item->MessageClass())) return;
     std::string label = item->BillingInformation();
     std::string number = ExtractCaseID(item->Subject());
     if (number.empty() && IsNumeric(Trim(label))) number = Trim(label);

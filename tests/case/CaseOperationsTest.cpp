@@ -342,6 +342,20 @@ TEST_F(CaseOperations, AnOpenCaseIsNotReOpened) {
   EXPECT_FALSE(LogHas(*GetCaseItemFromID("7"), "Case re-opened ("));
 }
 
+TEST_F(CaseOperations, TheOperationsByEntryIDFindTheirCaseAndIgnoreAnUnknownOne) {
+  const std::string entry_id = OpenCase("7")->EntryID();
+  EXPECT_TRUE(MarkCaseComplete(entry_id, MandatoryCheck::Run));
+  EXPECT_TRUE(IsIn(Resolved(), "7"));
+  EXPECT_TRUE(CaseReOpen(entry_id, Confirm::DontAsk));
+  EXPECT_TRUE(IsIn(Ongoing(), "7"));
+  EXPECT_TRUE(RemoveCaseItem(entry_id, Confirm::DontAsk));
+  EXPECT_EQ(GetCaseItemFromID("7"), nullptr);
+  EXPECT_FALSE(MarkCaseComplete(entry_id, MandatoryCheck::Skip));
+  EXPECT_FALSE(CaseReOpen("", Confirm::DontAsk));
+  EXPECT_FALSE(RemoveCaseItem(entry_id, Confirm::DontAsk));
+  EXPECT_EQ(LastShown("frmErrorReport"), nullptr) << Renderer().TranscriptText();
+}
+
 // --- Deleting ---------------------------------------------------------------
 
 TEST_F(CaseOperations, DeletingRemovesTheCaseItsMailsAndItsDueDateEntries) {

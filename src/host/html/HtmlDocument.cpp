@@ -21,8 +21,8 @@ bool IsNameChar(char c) {
 
 // The markup as the parser should see it: the downlevel conditional
 // markers <![if ...]> and <![endif]> dropped, and the ":" of prefixed
-// element names (<o:p>, </v:shape>) replaced by kPrefixMark. Comments are
-// left as they are.
+// element names (<o:p>, </v:shape>) replaced by kPrefixMark. Comments and
+// attribute values are left as they are.
 std::string Prepare(std::string_view html) {
   std::string out;
   out.reserve(html.size() + html.size() / 16);
@@ -49,21 +49,38 @@ std::string Prepare(std::string_view html) {
         continue;
       }
     }
-    // A tag name with a prefix: "<" or "</", a name, ":" and a name.
+    // A tag: "<" or "</" and a name, with ":" after a prefix.
     size_t name_start = i + 1;
     if (name_start < html.size() && html[name_start] == '/') ++name_start;
     size_t j = name_start;
-    if (j < html.size() && IsNameStart(html[j])) {
-      while (j < html.size() && IsNameChar(html[j])) ++j;
-      if (j + 1 < html.size() && html[j] == ':' && IsNameStart(html[j + 1])) {
-        out.append(html.substr(i, j - i));
-        out.append(kPrefixMark);
-        i = j + 1;
-        continue;
-      }
+    if (j >= html.size() || !IsNameStart(html[j])) {
+      out += c;
+      ++i;
+      continue;
     }
-    out += c;
-    ++i;
+    while (j < html.size() && IsNameChar(html[j])) ++j;
+    out.append(html.substr(i, j - i));
+    i = j;
+    if (j + 1 < html.size() && html[j] == ':' && IsNameStart(html[j + 1])) {
+      out.append(kPrefixMark);
+      ++i;
+    }
+    // The rest of the tag as it stands, so that attribute values keep
+    // whatever they hold.
+    char quote = 0;
+    char last = 0;
+    while (i < html.size()) {
+      char ch = html[i++];
+      out += ch;
+      if (quote) {
+        if (ch == quote) quote = 0;
+      } else if ((ch == '"' || ch == '\'') && last == '=') {
+        quote = ch;
+      } else if (ch == '>') {
+        break;
+      }
+      if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n') last = ch;
+    }
   }
   return out;
 }

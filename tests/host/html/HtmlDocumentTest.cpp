@@ -49,6 +49,9 @@ TEST(HtmlDocument, KeepsPrefixedElementNamesOfTheMailClient) {
             "<v:shape o:spid=\"_x0\"></v:shape>"
             "<!--[if gte mso 9]><xml><o:x/></xml><![endif]-->");
   ASSERT_EQ(doc.GetElementsByTagName("O:P").size(), 1u);
+  HtmlDocument quoted("<p title='<o:p> = \"x\"' class = \"a:b\">x<o:p></o:p></p>");
+  EXPECT_EQ(quoted.Body().InnerHTML(),
+            "<p title=\"<o:p> = &quot;x&quot;\" class=\"a:b\">x<o:p></o:p></p>");
   EXPECT_EQ(doc.GetElementsByTagName("o:p")[0].TagName(), "o:p");
 }
 

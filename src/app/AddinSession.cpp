@@ -16,6 +16,7 @@
 #include "host/os/Hive.h"
 #include "host/os/Profile.h"
 #include "host/ui/ConsoleRenderer.h"
+#include "intake/Monitoring.h"
 #include "runtime/Error.h"
 #include "settings/SettingsSteps.h"
 
@@ -68,6 +69,7 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   LaterSteps steps;
   AddHelpdeskFolderSteps(steps);
   InstallSettingsSteps(steps);
+  InstallMonitoringSteps(steps);
   ZFO_M addin(std::move(steps),
               AddinEnvironment{[application] { return application; }, {}});
   addin.AddinInstance_OnConnection(application, ConnectMode::Startup);

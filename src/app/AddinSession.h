@@ -16,6 +16,10 @@ struct SessionOptions {
 // Opens the profile, connects the add-in (OnConnection, then
 // OnStartupComplete once the event loop runs), runs until SIGINT, SIGTERM
 // or the client's Quit, then raises OnBeginShutdown and OnDisconnection.
+// In between the mailbox monitoring works: the start-up claims and watches
+// the monitored folders, processes the mail waiting there and in the
+// Ongoing folder, and every mail that arrives later becomes a case or is
+// added to one; the shut-down gives the claims up.
 //
 // Who answers the windows: the commands of `answers_file` when given; no
 // one when standard input is not a terminal or ZANVORO_UI is "scripted"

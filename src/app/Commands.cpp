@@ -88,6 +88,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddMailCommands(app, context);
   AddSettingsCommands(app, context);
   AddCaseCommands(app, context);
+  AddMonitorCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -46,5 +46,8 @@ void AddSettingsCommands(CLI::App& app, CommandContext& context);
 // `case show NUMBER [--html]`, `case close NUMBER [--skip-check] [--yes]`,
 // `case reopen NUMBER [--yes]`, `case delete NUMBER [--yes]`.
 void AddCaseCommands(CLI::App& app, CommandContext& context);
+// `monitor add FOLDER [--category C] [--type T] [--technician N] [--sla S]
+// [--mode New|Update|Both]`, `monitor list`, `monitor remove KEY`.
+void AddMonitorCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

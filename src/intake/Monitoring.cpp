@@ -41,7 +41,6 @@ namespace {
 
 constexpr const char* kClosedCaseClass = "IPM.POST.PLWSUPPORTCASE.CLOSED";
 constexpr const char* kSentCopyFolderName = "ManagerCopy";
-constexpr const char* kCrLf = "\r\n";
 
 // One monitored folder being watched.
 struct FolderWatch {
@@ -313,12 +312,13 @@ void TrackMailFolders(AskUser ask) {
       if (count > 0) {
         bool process = true;
         if (ask == AskUser::Yes) {
+          const std::string line_break(kLineBreak);
           std::string prompt =
               "There are " + std::to_string(count) +
               " unprocessed emails in this monitored folder '" + folder->Name() + "'!" +
-              kCrLf +
+              line_break +
               "Do you want to process all these emails to Support Cases in batch?" +
-              kCrLf + kCrLf +
+              line_break + line_break +
               "WARNING: These emails would be moved to the Zanvoro History folder, after "
               "processing.";
           process = host::MsgBox(prompt, host::MsgBoxButtons::YesNo,

@@ -519,5 +519,27 @@ TEST_F(MonitoringIntake, StartUpSweepReopensClosedCasesAndTurnsMailIntoCases) {
   EXPECT_EQ(Cases().size(), 2u);
 }
 
+TEST_F(MonitoringIntake, FolderWhoseMailCannotBeWrittenIsDroppedWithItsClaim) {
+  Monitor({SupportEntry()});
+  ASSERT_EQ(WatchedMonitoredFolders().size(), 1u);
+  NewMail(support_, "Printer jams");
+  support_->SetPermission(Session().CurrentUser().Address, host::Role::Reviewer);
+  EXPECT_TRUE(loop_.RunUntil([&] { return WatchedMonitoredFolders().empty(); }, 20s));
+  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"), "");
+  EXPECT_EQ(support_->Items()->Count(), 1) << "the mail stays where it is";
+}
+
+TEST_F(MonitoringIntake, OngoingFolderRefusingNewCasesStopsAllMonitoring) {
+  Monitor({SupportEntry()});
+  ASSERT_TRUE(InitializeOpenFolderMonitoring());
+  GetOngoingFolder()->SetPermission(Session().CurrentUser().Address,
+                                    host::Role::Reviewer);
+  NewMail(support_, "Printer jams");
+  EXPECT_TRUE(loop_.RunUntil(
+      [&] { return WatchedMonitoredFolders().empty() && !OngoingFolderWatched(); }, 20s));
+  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"), "");
+  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser(kOngoingCasesClaimKey), "");
+}
+
 }  // namespace
 }  // namespace zanvoro

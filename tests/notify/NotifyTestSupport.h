@@ -1,0 +1,91 @@
+// A started add-in on a fresh helpdesk with two technicians and a case
+// assigned to them: what the notification and due-date tests start from.
+// SMS go to a recording transport only when a test installs it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "case/CaseTestSupport.h"
+#include "case/cCase.h"
+#include "host/store/Items.h"
+#include "host/store/NameSpace.h"
+#include "host/store/Recipients.h"
+#include "notify/SendSMS.h"
+#include "runtime/Text.h"
+
+namespace zanvoro::testsupport {
+
+class NotifyTest : public CaseTest {
+ protected:
+  NotifyTest() {
+    Settings().Technicians.Add(cTechnician{
+        .Name = "Bob Jones", .Email = "bob@example.test", .Mobile = "555-0101"});
+    Settings().Technicians.Add(cTechnician{
+        .Name = "Cara Diaz", .Email = "cara@example.test", .Mobile = "555-0102"});
+    c_.CaseNumber = "12";
+    c_.CaseID = "12";
+    c_.Subject = "[12] Printer jams";
+    c_.Body = "The printer jams.";
+    c_.Caller = cCaller{.Email = "dan@example.test", .Name = "Dan Caller"};
+    c_.Technicians.LoadTechniciansToDicList("Bob Jones/Cara Diaz");
+    c_.AssociatedUsers.emplace();
+    c_.AssociatedUsers->Add({"Eve Park", "eve@example.test"});
+  }
+  ~NotifyTest() override { SetSmsTransport({}); }
+  // No procedure met an unexpected failure (it would have shown the report).
+  void TearDown() override {
+    EXPECT_EQ(CountShown("frmErrorReport"), 0);
+    EXPECT_EQ(CountShown("frmFriendlyError"), 0);
+  }
+
+  void SetSetting(const char* key, const char* value) {
+    Settings().GeneralSettings.SetValue(key, value);
+  }
+  void EnableTemplate(const char* key, bool enabled = true) {
+    Settings().MessageTemplates.SetNotificaionEnabledValue(key, enabled);
+  }
+
+  // Records each SMS and answers "SUCCESS".
+  void InstallRecordingSmsTransport() {
+    SetSmsTransport(
+        [this](std::string_view number, std::string_view message, const cCase*) {
+          sms_.push_back({std::string(number), std::string(message)});
+          return std::string("SUCCESS");
+        });
+  }
+
+  std::vector<std::shared_ptr<host::Item>> Outbox() {
+    auto items = Session().GetDefaultFolder(host::DefaultFolder::Outbox)->Items();
+    std::vector<std::shared_ptr<host::Item>> mails;
+    for (int32_t i = 1; i <= items->Count(); ++i) mails.push_back(items->Item(i));
+    return mails;
+  }
+  // The recipients of `type`, as written, joined by "; ".
+  static std::string Recipients(host::Item& mail, host::RecipientType type) {
+    std::vector<std::string> names;
+    for (int32_t i = 1; i <= mail.Recipients().Count(); ++i) {
+      if (mail.Recipients().Item(i)->Type() == type) {
+        names.push_back(mail.Recipients().Item(i)->Name());
+      }
+    }
+    return Join(names, "; ");
+  }
+  std::vector<std::string> BalloonTexts() const {
+    std::vector<std::string> texts;
+    for (const host::Shown& shown : renderer_->Transcript()) {
+      if (shown.kind == host::ShownKind::Balloon) texts.push_back(shown.text);
+    }
+    return texts;
+  }
+
+  struct SentSms {
+    std::string number;
+    std::string message;
+  };
+  std::vector<SentSms> sms_;
+  cCase c_;
+};
+
+}  // namespace zanvoro::testsupport

@@ -541,5 +541,31 @@ TEST_F(MonitoringIntake, OngoingFolderRefusingNewCasesStopsAllMonitoring) {
   EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser(kOngoingCasesClaimKey), "");
 }
 
+TEST_F(MonitoringIntake, TrackingFolderNamesTheTechnicianOfTheConversation) {
+  const std::string parent_index = "01D0A1B2C3D4E5F60718293A4B5C";
+  auto filed = GetHistoryFolder()->Items()->Add("IPM.Note");
+  filed->SetSubject("[3] Printer");
+  filed->SetConversationIndex(parent_index);
+  WriteItemProperty(*filed, "Technician", Variant("Bob Brown"), VarType::String);
+  filed->Save();
+  auto tracked =
+      Session().GetDefaultFolder(host::DefaultFolder::Inbox)->Folders().Add("Tracked");
+  Settings().GeneralSettings.SetValue("tpoTrackingFolderEnabled", "1");
+  Settings().GeneralSettings.SetValue("tpoTrackingFolderEntryID", tracked->EntryID());
+  Settings().GeneralSettings.SetValue("tpoTrackingFolderStoreID", tracked->StoreID());
+  ASSERT_TRUE(StartTrackingFolder());
+  auto answer = NewMail(tracked, "RE: [3] Printer");
+  answer->SetConversationIndex(parent_index + "0011223344");
+  answer->Save();
+  auto own = NewMail(tracked, "Unrelated");
+  WriteItemProperty(*own, "Technician", Variant("Dora"), VarType::String);
+  own->Save();
+  auto technician = [&](const std::shared_ptr<host::Item>& mail) {
+    return ReadItemText(*Session().GetItemFromID(mail->EntryID()), "Technician");
+  };
+  EXPECT_TRUE(loop_.RunUntil([&] { return technician(answer) == "Bob Brown"; }, 20s));
+  EXPECT_EQ(technician(own), "Dora") << "a technician already named stays";
+}
+
 }  // namespace
 }  // namespace zanvoro

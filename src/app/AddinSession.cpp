@@ -19,6 +19,7 @@
 #include "intake/Monitoring.h"
 #include "runtime/Error.h"
 #include "settings/SettingsSteps.h"
+#include "sla/DueDateLapse.h"
 
 namespace zanvoro::app {
 
@@ -70,6 +71,7 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   AddHelpdeskFolderSteps(steps);
   InstallSettingsSteps(steps);
   InstallMonitoringSteps(steps);
+  InstallDueDateWatchSteps(steps);
   ZFO_M addin(std::move(steps),
               AddinEnvironment{[application] { return application; }, {}});
   addin.AddinInstance_OnConnection(application, ConnectMode::Startup);

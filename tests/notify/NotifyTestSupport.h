@@ -32,6 +32,14 @@ class NotifyTest : public CaseTest {
     c_.Technicians.LoadTechniciansToDicList("Bob Jones/Cara Diaz");
     c_.AssociatedUsers.emplace();
     c_.AssociatedUsers->Add({"Eve Park", "eve@example.test"});
+    // Tests compare whole rendered texts: none may show the current time
+    // (VNH_NOW), which can tick between two renderings.
+    for (const char* key : {"sdoCaseAssignmentEmail", "sdoEmailManagerWhenCaseCreated"}) {
+      Settings().MessageTemplates.SetValue(key,
+                                           "<p>Case VNH_CASENUMBER: VNH_SUBJECT</p>");
+    }
+    Settings().MessageTemplates.SetValue("sdoCaseAssignmentSMS",
+                                         "Case VNH_CASENUMBER is assigned to you.");
   }
   ~NotifyTest() override { SetSmsTransport({}); }
   // No procedure met an unexpected failure (it would have shown the report).

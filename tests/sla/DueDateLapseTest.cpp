@@ -81,13 +81,16 @@ class DueDateLapseTest : public testsupport::CaseTest {
     return Join(addresses, ";");
   }
 
-  // Restarts the add-in on the same store, as a new session of the client.
-  void Restart() {
+  // Restarts the add-in on the same store, as a new session of the client;
+  // `watch` plugs the watch into its start-up.
+  enum class WithWatch { No, Yes };
+  void Restart(WithWatch watch = WithWatch::No) {
     addin_->ShutdownAddin();
     addin_.reset();
     LaterSteps steps;
     InstallSettingsSteps(steps);
     AddHelpdeskFolderSteps(steps);
+    if (watch == WithWatch::Yes) InstallDueDateWatchSteps(steps);
     application_ = std::make_shared<host::Application>(profile_, &loop_);
     addin_ = std::make_unique<ZFO_M>(std::move(steps),
                                      AddinEnvironment{{}, dir_.Path() / "programs"});
@@ -192,12 +195,6 @@ TEST_F(DueDateLapseTest, TheCaseGetsLogEntry17AndTheLapsedStatus) {
             SortableDateText(At(10, 9)));
 }
 
-TEST_F(DueDateLapseTest, AnEmptyLapsedStatusSettingKeepsTheStatus) {
-  auto item = CaseDue("7", At(10, 9));
-  ASSERT_EQ(CheckLapsedDueDates(kNow), 1);
-  EXPECT_EQ(ReadItemText(*Reread(item), caseprop::kStatus), "Open");
-}
-
 TEST_F(DueDateLapseTest, SupervisorsFoundInTheTechnicianListGetTheSlaBreach) {
   SetGeneral("sdoSLASupervisors", "sue park; Nobody Known");
   CaseDue("7", At(10, 9));
@@ -248,17 +245,7 @@ TEST_F(DueDateLapseTest, TheWatchRunsAPassSoonAfterItStarts) {
 }
 
 TEST_F(DueDateLapseTest, TheAddinStartsTheWatchWithItsBackgroundWorkAndStopsIt) {
-  addin_->ShutdownAddin();
-  addin_.reset();
-  LaterSteps steps;
-  InstallSettingsSteps(steps);
-  AddHelpdeskFolderSteps(steps);
-  InstallDueDateWatchSteps(steps);
-  application_ = std::make_shared<host::Application>(profile_, &loop_);
-  addin_ = std::make_unique<ZFO_M>(std::move(steps),
-                                   AddinEnvironment{{}, dir_.Path() / "programs"});
-  addin_->AddinInstance_OnConnection(application_);
-  addin_->AddinInstance_OnStartupComplete();
+  Restart(WithWatch::Yes);
   EXPECT_TRUE(DueDateWatchRunning());
   addin_->ShutdownAddin();
   EXPECT_FALSE(DueDateWatchRunning());

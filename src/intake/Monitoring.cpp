@@ -219,15 +219,14 @@ void OnTrackingItemAdd(const std::shared_ptr<host::Item>& item) {
 }
 
 // Shut-down: this user's claims go, so that another instance can take
-// over. With a settings database, only while it is reachable.
+// over. Claims kept as general settings of a settings database would need
+// its open connection, which this build never has: they stay and run out
+// after the claim window.
 void GiveUpClaims() {
   MonitoringState& state = State();
   cMySettings* choice = SharedMySettings();
   if (!state.claims || !choice) return;
-  if (choice->DBChoice != cMySettings::kChoiceSettingsFolder &&
-      choice->DBConnectionString.empty()) {
-    return;
-  }
+  if (choice->DBChoice != cMySettings::kChoiceSettingsFolder) return;
   state.claims->UnSetMonitoringModeToAllFolders();
 }
 

@@ -49,23 +49,57 @@ void SetSendingAccount(host::Item& mail, std::string_view case_recipient_address
 // nullptr when there is none and it cannot be made.
 std::shared_ptr<host::MAPIFolder> GetSentCopyFolder();
 
-// Whether notification template `key` is switched on and not blank.
+// Whether notification template `key` is switched on and its text holds
+// more than blanks and line breaks.
 bool IsNotificationOn(std::string_view key);
 
 // Renders and sends (or displays) the notification mail of `kind` about
-// `c` to `to` ("a@x; b@y", or kForwardRecipient). With an empty `to` and
-// kind 2 the rendered sheet is printed instead. Returns kSendSuccess when
-// the mail was handed to the transport, "" otherwise.
+// `c` to `to` ("a@x; b@y": split at ";", or kForwardRecipient). Returns
+// kSendSuccess when the mail was handed to the transport, "" otherwise.
+//
+// The mail is made in the user's Drafts: HTML body c.ToHTML(kind), subject
+// c.ToSubjectHTML(kind), BillingInformation NotificationLabel(kind), the
+// sending mailbox of SetSendingAccount, and as blind copies the associated
+// users (ShouldCopyUsers) plus, for kinds 11 and 12, the list of
+// "tpoUsersToNotifyOnCaseGeneration" or "tpoUsersToNotifyOnClosedCase"
+// while its switch is on. The attachments of the case's item (found by
+// c.EntryID) are copied as they are, embedded pictures included, and the
+// names of the attached files follow the body after "<BR><BR>", one per
+// line; the case body itself is in the rendering (VNH_CASEDESCRIPTION).
+// Its sent copy goes to GetSentCopyFolder().
+//
+// SendMode::Send hands it to the transport (Item::Send: the Outbox) and
+// shows a tray balloon titled kApplicationTitle: the phrase of kinds 11,
+// 12, 13, 14, 17 and 19, else the label followed by the recipients; kinds
+// without a label show none. SendMode::Display, and kForwardRecipient
+// whatever the mode, save the mail and open it for the user without
+// sending; a forward has no recipients. An empty `to` sends nothing; with
+// SendMode::Display the mail is shown without recipients.
+//
+// Kind 2 with an empty `to` is the printout: the host has no printer, so
+// the rendered sheet is written to "Zanvoro Case <case ID>.html" in the
+// user's documents folder (host::DocumentsFolder) and opened with the
+// desktop's program for it (host::OpenWithDesktop), to be printed from
+// there; when nothing can open it the file stays.
 std::string SendCaseEmail(std::string_view to, int32_t kind, cCase& c, SendMode mode);
 
 // The notifications of a new case after the caller's confirmation, in this
 // order: the caller told which technicians were assigned (kind 17, e-mail
-// and SMS to `caller_mobile`), the technicians told of the assignment
-// (kind 13), and the managers told of a case without technician (kind 25).
-// Each only when its template is on; SMS only to a known number.
+// and SMS to `caller_mobile`; only for a case with technicians), the
+// technicians told of the assignment (kind 13, to their addresses and
+// mobiles), and the managers told of a case without technician (kind 25).
+// Each e-mail and SMS only when its template is on (IsNotificationOn) and
+// it has somewhere to go. The SMS are the templates of codes 18, 8 and 26
+// (and 20 below) rendered with c.ToHTML; each sent one is announced by a
+// CONST_SMS_SENT balloon. A technician of the case without an address or
+// mobile of their own is reached at those of the technician list.
 void NotifyCallerOfAssignedTechnicians(cCase& c, std::string_view caller_mobile);
 void NotifyTechniciansOfAssignment(cCase& c);
-// `incoming` is the mail the case came from, or nullptr.
+// The managers are the names of "sdoManagers" (separated by ";" or ",")
+// that the technician list knows, letter case ignored; the others are
+// skipped. Their addresses are joined by ";", their mobiles by ",".
+// `incoming` is the mail the case came from, or nullptr; the case already
+// holds what the notification needs from it.
 void NotifyManagersOfUnassignedCase(cCase& c, host::Item* incoming);
 
 // The technicians told that the caller replied (kind 19, e-mail and SMS),

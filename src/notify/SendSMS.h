@@ -28,8 +28,8 @@ void SetSmsTransport(SmsTransport transport);
 // Hands the message to the installed transport. Without one the result is
 // kNoSmsTransport; a blank number gives kNoSmsNumber without asking the
 // transport. A transport that raises gives its error's description: this
-// never throws. Shows nothing and logs nothing: the callers report the
-// outcome.
+// never throws. Shows nothing and logs nothing: the notification
+// procedures announce a sent SMS themselves, so a transport does not.
 std::string SendSMS(std::string_view number, std::string_view message, const cCase* c);
 
 // Whether a SendSMS result means the message was sent.

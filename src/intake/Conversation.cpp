@@ -12,6 +12,7 @@
 #include "intake/IntakeSupport.h"
 #include "intake/ReplyThreading.h"
 #include "runtime/Text.h"
+#include "settings/SettingsSteps.h"
 
 namespace zanvoro {
 
@@ -101,7 +102,7 @@ void AddToConsolidatedConversation(std::string_view number, host::Item& mail,
         ConversationHeaderText(kind, SenderText(mail), RecipientsText(mail), label),
         mail.EntryID());
     const bool newest_first =
-        intake::SettingNumber("sdoConsolidatedConversationOrdering") == 0;
+        GeneralSettingNumber("sdoConsolidatedConversationOrdering") == 0;
 
     if (kind == ConversationKind::Notification) {
       std::string entry = header + mail_body;
@@ -112,9 +113,9 @@ void AddToConsolidatedConversation(std::string_view number, host::Item& mail,
     }
 
     std::string entry = InsertAfterBodyTag(header, mail_body);
-    if (intake::SettingOn("sdoConsolidatedConversationAddAttachments")) {
+    if (GeneralSettingOn("sdoConsolidatedConversationAddAttachments")) {
       std::string names = CopyBodyAndAttachments(mail, *case_item);
-      if (intake::SettingOn("sdoConsolidatedConversationAddAttachmentsSnippet") &&
+      if (GeneralSettingOn("sdoConsolidatedConversationAddAttachmentsSnippet") &&
           !names.empty()) {
         entry += "<br>\r\n" + AttachmentsSnippet(names);
       }
@@ -130,7 +131,7 @@ void AddToConsolidatedConversation(std::string_view number, host::Item& mail,
 std::string ConversationHeader(ConversationKind /*kind*/, Date when,
                                std::string_view text, std::string_view mail_entry_id) {
   std::string link_start, link_end;
-  if (intake::SettingOn("sdoConsolidatedConversationAddLink") && !mail_entry_id.empty()) {
+  if (GeneralSettingOn("sdoConsolidatedConversationAddLink") && !mail_entry_id.empty()) {
     link_start = "<a href=\"outlook:" + std::string(mail_entry_id) + "\">";
     link_end = "</a>";
   }

@@ -34,8 +34,6 @@ namespace zanvoro {
 
 namespace {
 
-using intake::SettingOn;
-using intake::SettingText;
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -77,19 +75,19 @@ std::string FormCacheAdvice() {
 // "sdoAutoAssignTechOnNewCaseEmailAuto": a case nobody was given goes to
 // the technician whose client made it.
 void AutoAssignTechnician(host::Item& case_item) {
-  if (!SettingOn("sdoAutoAssignTechOnNewCaseEmailAuto")) return;
+  if (!GeneralSettingOn("sdoAutoAssignTechOnNewCaseEmailAuto")) return;
   if (!Trim(ReadItemText(case_item, caseprop::kTechnicians)).empty()) return;
-  WriteText(case_item, caseprop::kTechnicians, intake::CurrentTechnicianName());
+  WriteText(case_item, caseprop::kTechnicians, CurrentTechnicianName());
 }
 
 void ApplyNewCaseDefaults(host::Item& case_item) {
-  std::string status = SettingText("sdoCaseOptionStatusNewCase");
+  std::string status = GeneralSettingText("sdoCaseOptionStatusNewCase");
   if (!status.empty()) WriteText(case_item, caseprop::kStatus, status);
-  std::string sla = SettingText("sdoCaseOptionSLANewCase");
+  std::string sla = GeneralSettingText("sdoCaseOptionSLANewCase");
   if (!sla.empty()) GiveServiceLevel(case_item, sla);
-  std::string category = SettingText("sdoCaseOptionCategoryNewCase");
+  std::string category = GeneralSettingText("sdoCaseOptionCategoryNewCase");
   if (!category.empty()) WriteText(case_item, caseprop::kProblemCategory, category);
-  std::string type = SettingText("sdoCaseOptionTypeNewCase");
+  std::string type = GeneralSettingText("sdoCaseOptionTypeNewCase");
   if (!type.empty()) WriteText(case_item, caseprop::kProblemType, type);
 }
 
@@ -115,14 +113,14 @@ void ApplyMonitoredFolderDefaults(host::Item& case_item,
 
   if (ReadItemText(case_item, caseprop::kTechnicians).empty()) {
     std::string technician;
-    if (problem && SettingOn("tpoMonitoringUseDefaultProblemTechnician"))
+    if (problem && GeneralSettingOn("tpoMonitoringUseDefaultProblemTechnician"))
       technician = problem->DefaultTechnician;
     if (technician.empty()) technician = folder.DefaultTechnician;
     if (!technician.empty()) WriteText(case_item, caseprop::kTechnicians, technician);
   }
 
   std::string sla;
-  if (problem && SettingOn("tpoMonitoringUseDefaultProblemSLA"))
+  if (problem && GeneralSettingOn("tpoMonitoringUseDefaultProblemSLA"))
     sla = problem->DefaultSLA;
   if (sla.empty()) sla = folder.DefaultSLA;
   if (!sla.empty()) GiveServiceLevel(case_item, sla);
@@ -206,8 +204,8 @@ ContactFields ContactFieldsOf(const host::AddressEntry& entry) {
   fields.department = entry.Department;
   fields.mobile = entry.MobileTelephoneNumber;
   // "tpoCallerAddressValueToUse": 0 the street address, else the office.
-  fields.address = SettingOn("tpoCallerAddressValueToUse") ? entry.OfficeLocation
-                                                           : entry.StreetAddress;
+  fields.address = GeneralSettingOn("tpoCallerAddressValueToUse") ? entry.OfficeLocation
+                                                                  : entry.StreetAddress;
   return fields;
 }
 
@@ -225,7 +223,7 @@ void WriteContactFields(host::Item& case_item, const ContactFields& fields) {
 void SaveNewCaller(std::string_view address, std::string_view name,
                    const ContactFields& fields) {
   cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings || address.empty() || !SettingOn("sdoCallerAutomaticallySaveInfo"))
+  if (!settings || address.empty() || !GeneralSettingOn("sdoCallerAutomaticallySaveInfo"))
     return;
   if (settings->Callers.Exists(address)) return;
   cCaller caller;
@@ -236,7 +234,7 @@ void SaveNewCaller(std::string_view address, std::string_view name,
   caller.Department = fields.department;
   caller.Company = fields.company;
   caller.Address = fields.address;
-  if (SettingOn("sdoGenerateRandomPasswordForNewCaller"))
+  if (GeneralSettingOn("sdoGenerateRandomPasswordForNewCaller"))
     caller.Password = GenerateRandomPassword();
   settings->Callers.Add(std::move(caller));
   settings->Callers.SortByKey();
@@ -328,7 +326,7 @@ void CopyAttachments(host::Item& item, host::Item& case_item, ItemKind kind) {
 // The new-case notifications, in their order, then the due-date entries.
 void SendNewCaseNotifications(host::Item& incoming, cCase& c, const std::string& mobile) {
   const bool has_technician = !Trim(c.Technicians.FullNames()).empty();
-  if (has_technician || !SettingOn("sdoDisableNotificationIfTechIsEmpty")) {
+  if (has_technician || !GeneralSettingOn("sdoDisableNotificationIfTechIsEmpty")) {
     SendConfirmationEmail(incoming, c);
     SendNotificationSMS(incoming, c, mobile);
   }
@@ -378,9 +376,9 @@ std::string ExtractInfoFromEmail(host::Item& item, host::Item& case_item) {
       WriteText(case_item, caseprop::kCallerAddress, caller->Address);
       WriteText(case_item, caseprop::kAssociatedUsers,
                 caller->AssociatedUsers.ToString());
-      if (SettingOn("sdoEnableDefaultTechnician") && !caller->Technician.empty())
+      if (GeneralSettingOn("sdoEnableDefaultTechnician") && !caller->Technician.empty())
         WriteText(case_item, caseprop::kTechnicians, caller->Technician);
-      if (SettingOn("sdoSetCallerDefaultSLA") && !caller->SLA.empty()) {
+      if (GeneralSettingOn("sdoSetCallerDefaultSLA") && !caller->SLA.empty()) {
         GiveServiceLevel(case_item, caller->SLA);
         caller_sla_applied = true;
       }
@@ -430,7 +428,7 @@ std::string CreateCase(const std::shared_ptr<host::Item>& item, std::string_view
     const std::string subject = item->Subject();
     const Date received = ReceivedDateOf(*item);
     const Date now = Now();
-    WriteText(*case_item, caseprop::kAuthor, intake::CurrentTechnicianName());
+    WriteText(*case_item, caseprop::kAuthor, CurrentTechnicianName());
     WriteText(*case_item, caseprop::kOrigin, origin);
     WriteCaseDate(*case_item, now, caseprop::kDateCreated, caseprop::kDateCreatedLong,
                   caseprop::kDateCreatedS);

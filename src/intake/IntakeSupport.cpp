@@ -12,27 +12,6 @@
 
 namespace zanvoro::intake {
 
-std::string SettingText(std::string_view key) {
-  const cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings) return {};
-  return Trim(CStr(settings->GeneralSettings.GetValue(key, VarType::String)));
-}
-
-int32_t SettingNumber(std::string_view key) {
-  const cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings) return 0;
-  return CLng(settings->GeneralSettings.GetValue(key, VarType::Long));
-}
-
-bool SettingOn(std::string_view key) { return SettingNumber(key) != 0; }
-
-std::string CurrentTechnicianName() {
-  const cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings) return {};
-  const cTechnician* technician = settings->Technicians.Find(settings->CurrentUserName);
-  return technician ? technician->Name : settings->CurrentUserName;
-}
-
 std::shared_ptr<host::Item> NewMail() {
   ZFO_M* addin = ZFO_M::Connected();
   if (!addin || !addin->HostApplication()) return nullptr;

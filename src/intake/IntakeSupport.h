@@ -15,19 +15,6 @@ class Item;
 
 namespace intake {
 
-// The general setting `key` as text, trimmed ("" when missing or when no
-// settings are loaded).
-std::string SettingText(std::string_view key);
-// The general setting `key` as a whole number (0 when missing or not
-// numeric).
-int32_t SettingNumber(std::string_view key);
-// Whether the general setting `key` is not 0.
-bool SettingOn(std::string_view key);
-
-// The current user's technician name as the technician list spells it; the
-// user's own name when they are not a technician.
-std::string CurrentTechnicianName();
-
 // A new, unsaved mail of the connected client; nullptr without one.
 std::shared_ptr<host::Item> NewMail();
 

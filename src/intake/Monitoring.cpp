@@ -27,6 +27,7 @@
 #include "intake/cMonitoredFolderData.h"
 #include "intake/cMonitoredFolderDataList.h"
 #include "intake/cMonitoredFolderSettings.h"
+#include "notify/SendCaseEmail.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
 #include "settings/SettingsFolderStore.h"
@@ -40,7 +41,6 @@ namespace zanvoro {
 namespace {
 
 constexpr const char* kClosedCaseClass = "IPM.POST.PLWSUPPORTCASE.CLOSED";
-constexpr const char* kSentCopyFolderName = "ManagerCopy";
 
 // One monitored folder being watched.
 struct FolderWatch {
@@ -77,14 +77,6 @@ MonitoringState& State() {
 bool SameFolder(const host::MAPIFolder& a, const host::MAPIFolder& b) {
   return a.EntryID() == b.EntryID() && a.StoreID() == b.StoreID();
 }
-
-std::string Setting(std::string_view name) {
-  cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings) return {};
-  return CStr(settings->GeneralSettings.GetValue(name, VarType::String));
-}
-
-bool SettingOn(std::string_view name) { return OptionNumber(Trim(Setting(name))) != 0; }
 
 std::string Origin() {
   cGlobalSettings* settings = SharedGlobalSettings();
@@ -259,13 +251,13 @@ bool WriteMonitoredFolders(cGlobalSettings& settings,
 bool WorkloadAllowsMonitoring() {
   cGlobalSettings* settings = SharedGlobalSettings();
   if (!settings) return true;
-  switch (OptionNumber(Trim(Setting("sdoWorkloadFoldersOption")))) {
+  switch (GeneralSettingNumber("sdoWorkloadFoldersOption")) {
     case 1: {
-      std::string technician = Trim(Setting("sdoWorkloadFoldersTech"));
+      std::string technician = GeneralSettingText("sdoWorkloadFoldersTech");
       return technician.empty() || TextEquals(technician, settings->CurrentUserName);
     }
     case 2: {
-      std::string computer = Trim(Setting("sdoWorkloadFoldersComputer"));
+      std::string computer = GeneralSettingText("sdoWorkloadFoldersComputer");
       return computer.empty() || TextEquals(computer, host::ComputerName());
     }
     default:
@@ -421,9 +413,9 @@ bool SetupSentCopySentItemsFolder() {
 
 bool StartTrackingFolder() {
   return Trap("ResearchMailbox.StartTrackingFolder", false, [] {
-    if (!SettingOn("tpoTrackingFolderEnabled")) return false;
-    std::string entry_id = Trim(Setting("tpoTrackingFolderEntryID"));
-    std::string store_id = Trim(Setting("tpoTrackingFolderStoreID"));
+    if (!GeneralSettingOn("tpoTrackingFolderEnabled")) return false;
+    std::string entry_id = GeneralSettingText("tpoTrackingFolderEntryID");
+    std::string store_id = GeneralSettingText("tpoTrackingFolderStoreID");
     std::shared_ptr<host::NameSpace> session = HelpdeskSession();
     if (entry_id.empty() || !session) return false;
     std::shared_ptr<host::MAPIFolder> folder;

@@ -42,11 +42,11 @@ void AddRecipients(host::Item& mail, std::string_view line, host::RecipientType 
 // mail went to.
 std::string ConfirmationBlindCopies(host::Item& incoming) {
   std::vector<std::string> parts;
-  if (intake::SettingOn("tpoAreUsersToNotifyOnCaseGeneration")) {
-    std::string users = intake::SettingText("tpoUsersToNotifyOnCaseGeneration");
+  if (GeneralSettingOn("tpoAreUsersToNotifyOnCaseGeneration")) {
+    std::string users = GeneralSettingText("tpoUsersToNotifyOnCaseGeneration");
     if (!users.empty()) parts.push_back(users);
   }
-  if (intake::SettingOn("tpoIncludeCCUsersToTicketConfirmation") &&
+  if (GeneralSettingOn("tpoIncludeCCUsersToTicketConfirmation") &&
       UCase(incoming.MessageClass()).find("IPM.NOTE") != std::string::npos) {
     std::vector<std::string> addresses;
     host::Recipients& recipients = incoming.Recipients();
@@ -86,13 +86,13 @@ std::string RenderConfirmationTemplate(std::string_view text, const cCase& c,
   put("VNH_CASENUMBER", c.CasePrefixCode() + c.CaseNumber);
   put("VNH_SUBJECT", incoming.Subject());
   put("VNH_EMAILBODY", MailBodyAsHtml(incoming));
-  put("VNH_MANAGERS", intake::SettingText("sdoManagers"));
+  put("VNH_MANAGERS", GeneralSettingText("sdoManagers"));
   put("VNH_CASEAUTHOR", c.Author);
   put("VNH_DATERECEIVED", GeneralDateText(c.ReceivedDate));
   put("VNH_DATECREATED", GeneralDateText(c.DateCreated));
   put("VNH_CALLERNAME", caller_name);
   put("VNH_WEBACCESS_LOGIN", GetLoginHTML(caller_email));
-  put("VNH_WEBACCESS_URL", intake::SettingText("sdoWebURLCWS"));
+  put("VNH_WEBACCESS_URL", GeneralSettingText("sdoWebURLCWS"));
   put("VNH_CASELINK", c.EntryID.empty()
                           ? std::string{}
                           : "<a href=\"outlook:" + c.EntryID + "\"><b>Support Case #" +

@@ -55,7 +55,7 @@ void ClearBillingInformation(host::Item& item) {
 void AlertAdministrator(std::string_view subject, host::MAPIFolder& target,
                         std::string_view reason) {
   const cGlobalSettings* settings = SharedGlobalSettings();
-  std::string admin_address = intake::SettingText("sdoAdminEmai");
+  std::string admin_address = GeneralSettingText("sdoAdminEmai");
   if (!settings || admin_address.empty()) return;
   const cTechnician* admin = nullptr;
   for (const auto& entry : settings->Technicians) {
@@ -152,12 +152,12 @@ bool IsCompatibleMessageClass(host::Item& item) {
   return Trap("CaseHelper.IsCompatibleMessageClass", false, [&] {
     std::string upper = UCase(item.MessageClass());
     if (Contains(upper, "IPM.NOTE")) return true;
-    if (intake::SettingOn("sdoGeneralSettingsAllowPost") && Contains(upper, "IPM.POST"))
+    if (GeneralSettingOn("sdoGeneralSettingsAllowPost") && Contains(upper, "IPM.POST"))
       return true;
-    if (intake::SettingOn("sdoGeneralSettingsAllowMeeting") &&
+    if (GeneralSettingOn("sdoGeneralSettingsAllowMeeting") &&
         (Contains(upper, "IPM.APPOINTMENT") || Contains(upper, "IPM.SCHEDULE")))
       return true;
-    if (intake::SettingOn("sdoGeneralSettingsAllowTask") &&
+    if (GeneralSettingOn("sdoGeneralSettingsAllowTask") &&
         (Contains(upper, "IPM.TASKREQUEST") || Contains(upper, "IPM.TASK")))
       return true;
     return false;
@@ -219,7 +219,7 @@ void subMoveUnprocessedMail(const std::shared_ptr<host::Item>& item,
     std::string subject = item->Subject();
     auto target = SetAside(item, parent, kUnprocessedFolderName);
     if (target && alert == AdminAlert::Yes &&
-        intake::SettingOn("sdoAdminAlertOnNonExistentCase")) {
+        GeneralSettingOn("sdoAdminAlertOnNonExistentCase")) {
       AlertAdministrator(subject, *target, kNonExistentCaseReason);
     }
   });
@@ -231,7 +231,7 @@ void subMoveConflictedEmail(const std::shared_ptr<host::Item>& item,
     if (UCase(item->MessageClass()) == UCase(kCaseMessageClass)) return;
     std::string subject = item->Subject();
     auto target = SetAside(item, parent, kConflictedFolderName);
-    if (target && intake::SettingOn("sdoAdminAlertOnConflictedEmail")) {
+    if (target && GeneralSettingOn("sdoAdminAlertOnConflictedEmail")) {
       AlertAdministrator(subject, *target, kConflictedReason);
     }
   });
@@ -253,7 +253,7 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
         subMoveUnprocessedMail(item, parent, AdminAlert::No);
         return false;
       }
-      if (intake::SettingNumber("sdoProcessEmailsFromExistingCallersOnly") == 1 &&
+      if (GeneralSettingNumber("sdoProcessEmailsFromExistingCallersOnly") == 1 &&
           !IsExistingCaller(*item)) {
         ClearBillingInformation(*item);
         subMoveUnprocessedMail(item, parent, AdminAlert::No);
@@ -261,11 +261,11 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
       }
       case_id = ExtractCaseID(item->Subject());
       if (!case_id.empty() && !CaseExists(case_id)) {
-        if (intake::SettingOn("sdoEmailReplyWithoutCaseTodoWhat")) {
+        if (GeneralSettingOn("sdoEmailReplyWithoutCaseTodoWhat")) {
           ClearBillingInformation(*item);
           subMoveUnprocessedMail(
               item, parent,
-              intake::SettingOn("sdoEmailReplyWithoutCaseTodoWhatAlertAdmin")
+              GeneralSettingOn("sdoEmailReplyWithoutCaseTodoWhatAlertAdmin")
                   ? AdminAlert::Yes
                   : AdminAlert::No);
           return false;

@@ -20,6 +20,7 @@
 #include "notify/SendCaseEmail.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
+#include "settings/SettingsSteps.h"
 
 namespace zanvoro {
 
@@ -109,7 +110,7 @@ bool IsCloseRequest(host::Item& item) {
 
 void ReopenCaseOnReply(std::string_view number) {
   Trap("CaseHelper.ReopenCaseOnReply", [&] {
-    if (intake::SettingOn("tpoDontReopenCaseAutomatically")) return;
+    if (GeneralSettingOn("tpoDontReopenCaseAutomatically")) return;
     auto resolved = GetResolvedFolder();
     if (!resolved) return;
     // An open case of the number counts first; only a closed one returns.
@@ -135,7 +136,7 @@ void NotifyTechnicianWhenCallerReplies(std::string_view number, host::Item& item
 
 void EscalateCaseOnReply(std::string_view number) {
   Trap("CaseHelper.EscalateCaseOnReply", [&] {
-    std::string status = intake::SettingText("sdoCaseOptionStatusEscalatedCase");
+    std::string status = GeneralSettingText("sdoCaseOptionStatusEscalatedCase");
     if (status.empty()) return;
     auto case_item = GetCaseItemFromID(number);
     if (!case_item) return;
@@ -173,7 +174,7 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
         kind == MailKind::NewCase
             ? "Support Case # " + case_number + " generated from this email at " + now
             : "Added to Support Case #" + case_number + " on '" + now + "'");
-    if (intake::SettingOn("sdoInsertIDPrefixCodeToOriginalEmail"))
+    if (GeneralSettingOn("sdoInsertIDPrefixCodeToOriginalEmail"))
       AppendCaseTag(*item, prefix, case_number);
     item->Save();
 
@@ -182,10 +183,10 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
     std::shared_ptr<host::MAPIFolder> processed_folder;
     bool move = true;
     if (by == AttachedBy::Monitoring) {
-      if (intake::SettingNumber("sdoMoveEmailOptionAuto") == 1)
+      if (GeneralSettingNumber("sdoMoveEmailOptionAuto") == 1)
         processed_folder = GetSetAsideFolder(item->Parent(), kProcessedFolderName);
     } else {
-      move = intake::SettingNumber("sdoMoveEmailOption") == 1;
+      move = GeneralSettingNumber("sdoMoveEmailOption") == 1;
     }
 
     if (kind != MailKind::NewCase) {
@@ -222,7 +223,7 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
         in_view = copy->Move(processed_folder);
       }
     } else {
-      if (intake::SettingOn("sdoInsertIDPrefixCodeToOriginalEmail")) {
+      if (GeneralSettingOn("sdoInsertIDPrefixCodeToOriginalEmail")) {
         AppendCaseTag(*item, prefix, case_number);
         item->Save();
       }
@@ -233,16 +234,16 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
       in_view = item;
     }
 
-    if (in_view && intake::SettingOn("sdoEmbedShortcutLinkToReceivedEmails") &&
+    if (in_view && GeneralSettingOn("sdoEmbedShortcutLinkToReceivedEmails") &&
         in_view->BodyFormat() == static_cast<int32_t>(host::BodyFormat::HTML) &&
         !case_entry_id.empty()) {
       EmbedCaseLink(*in_view, case_entry_id, case_number);
     }
 
     if (history_item && conversation != ConversationKind::ProblemDescription &&
-        intake::SettingOn("sdoConsolidatedConversationEnabled") &&
+        GeneralSettingOn("sdoConsolidatedConversationEnabled") &&
         (conversation != ConversationKind::Notification ||
-         intake::SettingOn("sdoConsolidatedConversationAddSnippeForAutoMessage"))) {
+         GeneralSettingOn("sdoConsolidatedConversationAddSnippeForAutoMessage"))) {
       AddToConsolidatedConversation(case_number, *history_item, conversation, label);
     }
     return true;

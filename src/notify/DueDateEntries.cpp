@@ -104,11 +104,6 @@ std::shared_ptr<host::MAPIFolder> TechnicianTasks(const std::string& name,
                               host::ItemType::Task);
 }
 
-bool SettingOn(std::string_view key) {
-  const cGlobalSettings* settings = SharedGlobalSettings();
-  return settings && CLng(settings->GeneralSettings.GetValue(key, VarType::Long)) != 0;
-}
-
 }  // namespace
 
 std::string DueDateEntrySubject(const cCase& c) {
@@ -119,11 +114,11 @@ std::string DueDateEntrySubject(const cCase& c) {
 void AddDueDateEntries(const cCase& c) {
   Trap("CaseCode.AddDueDateEntries", [&] {
     if (!HasDueDate(c) || Trim(c.Technicians.FullNames()).empty()) return;
-    if (SettingOn("sdoMaintainDueDateSchedule")) AddDueDateAppointment(c);
-    if (SettingOn("sdoAddDueDateAppointmentToTechnicianCal")) {
+    if (GeneralSettingOn("sdoMaintainDueDateSchedule")) AddDueDateAppointment(c);
+    if (GeneralSettingOn("sdoAddDueDateAppointmentToTechnicianCal")) {
       AddDueDateAppointmentInTechnicianPersonalCalendar(c);
     }
-    if (SettingOn("sdoAddTaskToTechnicianTask")) AddTaskInTechnicianMailbox(c);
+    if (GeneralSettingOn("sdoAddTaskToTechnicianTask")) AddTaskInTechnicianMailbox(c);
   });
 }
 

@@ -98,14 +98,6 @@ cGlobalSettings& RequireSettings() {
   return *settings;
 }
 
-std::string SettingText(std::string_view key) {
-  return Trim(CStr(RequireSettings().GeneralSettings.GetValue(key, VarType::String)));
-}
-
-bool SettingOn(std::string_view key) {
-  return CLng(RequireSettings().GeneralSettings.GetValue(key, VarType::Long)) != 0;
-}
-
 bool IsBlank(std::string_view text) {
   return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
@@ -163,8 +155,8 @@ std::string BlindCopies(int32_t kind, const cCase& c) {
     if (!IsBlank(emails)) copies.push_back(std::move(emails));
   }
   for (const ExtraCopy& extra : kExtraCopies) {
-    if (extra.kind != kind || !SettingOn(extra.switch_setting)) continue;
-    std::string list = SettingText(extra.list_setting);
+    if (extra.kind != kind || !GeneralSettingOn(extra.switch_setting)) continue;
+    std::string list = GeneralSettingText(extra.list_setting);
     if (!list.empty()) copies.push_back(std::move(list));
   }
   return Join(copies, ";");
@@ -261,14 +253,15 @@ std::string NotificationLabel(int32_t kind) {
 bool ShouldCopyUsers(int32_t kind) {
   return Trap("Notify.ShouldCopyUsers", false, [&] {
     const KindRule* rule = FindRule(kind);
-    return rule && *rule->copy_setting != '\0' && SettingOn(rule->copy_setting);
+    return rule && *rule->copy_setting != '\0' && GeneralSettingOn(rule->copy_setting);
   });
 }
 
 void SetSendingAccount(host::Item& mail, std::string_view case_recipient_address) {
   Trap("Notify.SetSendingAccount", [&] {
-    std::string mailbox = SettingText("sdoSupportMailbox");
-    if (mailbox.empty() && SettingOn("tpoMonitoringUseRecipientAccountForOutgoing")) {
+    std::string mailbox = GeneralSettingText("sdoSupportMailbox");
+    if (mailbox.empty() &&
+        GeneralSettingOn("tpoMonitoringUseRecipientAccountForOutgoing")) {
       mailbox = Trim(case_recipient_address);
     }
     if (!mailbox.empty()) mail.SetSentOnBehalfOfName(mailbox);
@@ -371,7 +364,7 @@ void NotifyTechniciansOfAssignment(cCase& c) {
 void NotifyManagersOfUnassignedCase(cCase& c, host::Item* /*incoming*/) {
   Trap("Notify.NotifyManagersOfUnassignedCase", [&] {
     if (!Trim(c.Technicians.FullNames()).empty()) return;
-    std::string managers = SettingText("sdoManagers");
+    std::string managers = GeneralSettingText("sdoManagers");
     if (managers.empty()) return;
     // Managers are technicians named in the list; the technician list's
     // keys ignore letter case. Anyone else has no address to reach.

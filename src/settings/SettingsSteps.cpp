@@ -7,6 +7,7 @@
 #include "case/HelpdeskFolders.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
+#include "runtime/Text.h"
 #include "runtime/Variant.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/cGlobalSettings.h"
@@ -86,5 +87,19 @@ void InstallSettingsSteps(LaterSteps& steps) {
     return folder && SettingsFolderWritable(*folder);
   };
 }
+
+std::string GeneralSettingText(std::string_view key) {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) return {};
+  return Trim(CStr(settings->GeneralSettings.GetValue(key, VarType::String)));
+}
+
+int32_t GeneralSettingNumber(std::string_view key) {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) return 0;
+  return CLng(settings->GeneralSettings.GetValue(key, VarType::Long));
+}
+
+bool GeneralSettingOn(std::string_view key) { return GeneralSettingNumber(key) != 0; }
 
 }  // namespace zanvoro

@@ -11,6 +11,10 @@
 // folder's write-permission test. UI thread only.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+
 namespace zanvoro {
 
 struct LaterSteps;
@@ -22,6 +26,14 @@ void InstallSettingsSteps(LaterSteps& steps);
 // The shared objects; nullptr before they are made and after they are
 // released.
 cGlobalSettings* SharedGlobalSettings();
+
+// A general setting of the shared settings, for the subsystems that act on
+// them: its text trimmed, as a whole number (0 when missing or not
+// numeric), and whether it is on (not 0). Without shared settings: "", 0,
+// off.
+std::string GeneralSettingText(std::string_view key);
+int32_t GeneralSettingNumber(std::string_view key);
+bool GeneralSettingOn(std::string_view key);
 cMySettings* SharedMySettings();
 
 }  // namespace zanvoro

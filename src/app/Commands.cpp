@@ -89,6 +89,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddSettingsCommands(app, context);
   AddCaseCommands(app, context);
   AddMonitorCommands(app, context);
+  AddListCommands(app, context);
 
   try {
     app.parse(argc, argv);

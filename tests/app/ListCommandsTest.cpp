@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "app/Commands.h"
+#include "case/CaseProperties.h"
+#include "case/HelpdeskTestSupport.h"
+#include "case/ItemProperty.h"
+#include "case/cCase.h"
+#include "case/cLogsList.h"
+#include "host/os/TempDir.h"
+#include "host/store/Item.h"
+#include "host/store/Items.h"
+#include "host/store/NameSpace.h"
+
+namespace zanvoro {
+namespace {
+
+class ListCommands : public testsupport::HelpdeskTest {
+ protected:
+  ListCommands() {
+    made_ = MakeHelpdesk("helpdesk.zdb", "", Registration::ForUser);
+    // Written out of numeric order, as a busy helpdesk's folder holds them.
+    AddCase(0, kCaseMessageClass, "10", "0", "[10] VPN drops", "Ann Smith", 1);
+    AddCase(1, kClosedCaseMessageClass, "2", "1", "[2] Old printer", "", 3);
+    AddCase(0, kCaseMessageClass, "9", "0", "[9] Mail\tstuck\r\nagain", "", 2);
+  }
+
+  // A case item in the helpdesk folder `folder` (0 Ongoing, 1 Resolved)
+  // with `log_entries` log entries, written by another session.
+  void AddCase(size_t folder, const char* message_class, const std::string& number,
+               const std::string& closed, const std::string& subject,
+               const std::string& technicians, int log_entries) {
+    host::NameSpace session(
+        host::UserInfo{"Ann Smith", "ann@example.com"}, nullptr,
+        {host::StoreSpec{made_.store_path.string(), "", host::StoreKind::Shared}});
+    auto item = session.GetFolderFromID(made_.folders[folder].EntryID)
+                    ->Items()
+                    ->Add(message_class);
+    item->SetSubject(subject);
+    cLogsList log;
+    for (int n = 1; n <= log_entries; ++n)
+      log.Add(cLog{n, MakeDate({2026, 12, 7, 9, n, 0}), "Ann Smith", "Entry"});
+    const struct {
+      const char* name;
+      std::string value;
+    } properties[] = {
+        {caseprop::kCaseNumber, number},
+        {caseprop::kClosed, closed},
+        {caseprop::kStatus, closed == "1" ? "Resolved" : "Open"},
+        {caseprop::kCallerEmail, "caller" + number + "@example.com"},
+        {caseprop::kTechnicians, technicians},
+        {caseprop::kLog, log.SaveValueToXML()},
+    };
+    for (const auto& p : properties) {
+      WriteItemProperty(*item, p.name, Variant(p.value), VarType::String);
+    }
+    item->Save();
+  }
+
+  int Run(std::vector<std::string> words) {
+    out_.str("");
+    err_.str("");
+    std::vector<const char*> argv = {"zanvoro", "--profile", profile_.folder.c_str()};
+    for (const std::string& word : words) argv.push_back(word.c_str());
+    return app::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out_, err_);
+  }
+
+  NewHelpdesk made_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+TEST_F(ListCommands, CaseListPrintsTheOpenCasesOneLineEachInNumberOrder) {
+  ASSERT_EQ(Run({"case", "list"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(),
+            "9\topen\tOpen\t[9] Mail stuck  again\tcaller9@example.com\t2\t\n"
+            "10\topen\tOpen\t[10] VPN drops\tcaller10@example.com\t1\tAnn Smith\n");
+}
+
+TEST_F(ListCommands, CaseListWithClosedAlsoPrintsTheClosedCases) {
+  ASSERT_EQ(Run({"case", "list", "--closed"}), 0) << err_.str();
+  std::string out = out_.str();
+  EXPECT_EQ(out.find("2\tclosed\tResolved\t[2] Old printer\tcaller2@example.com\t3\t\n"),
+            0u)
+      << out;
+  EXPECT_NE(out.find("\n9\topen\t"), std::string::npos) << out;
+  EXPECT_NE(out.find("\n10\topen\t"), std::string::npos) << out;
+}
+
+TEST_F(ListCommands, CaseListOnAProfileWithoutHelpdeskIsAnError) {
+  host::testsupport::TempDir other;
+  std::vector<const char*> argv = {"zanvoro", "--profile", other.Path().c_str(), "case",
+                                   "list"};
+  EXPECT_EQ(app::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out_, err_),
+            1);
+  EXPECT_NE(err_.str().find("names no helpdesk"), std::string::npos) << err_.str();
+  EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(ListCommands, MailListPrintsTheItemsOfAFolderAsImported) {
+  {
+    auto session = host::OpenSession(profile_, nullptr);
+    session->GetDefaultFolder(host::DefaultFolder::Inbox)
+        ->Folders()
+        .Add("Unprocessed Emails");
+  }
+  host::testsupport::WriteFile(dir_ / "away.eml",
+                               "From: Carla Nunes <carla@example.com>\r\n"
+                               "To: support@example.com\r\n"
+                               "Subject: Automatic reply: [1] Printer\r\n"
+                               "Date: Mon, 07 Dec 2026 10:20:00 +0000\r\n"
+                               "Auto-Submitted: auto-replied\r\n"
+                               "\r\n"
+                               "Away until Monday.\r\n");
+  ASSERT_EQ(Run({"mail", "import", (dir_ / "away.eml").string(), "--folder",
+                 "Inbox\\Unprocessed Emails"}),
+            0)
+      << err_.str();
+
+  ASSERT_EQ(Run({"mail", "list", "--folder", "Inbox/Unprocessed Emails"}), 0)
+      << err_.str();
+  std::string out = out_.str();
+  EXPECT_NE(out.find("\tcarla@example.com\tAutomatic reply: [1] Printer\t"
+                     "IPM.Note.Rules.OofTemplate.Microsoft\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+
+  ASSERT_EQ(Run({"mail", "list"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "") << "the Inbox itself is empty";
+}
+
+TEST_F(ListCommands, MailListOfAMissingFolderIsAnError) {
+  EXPECT_EQ(Run({"mail", "list", "--folder", "Inbox\\Nowhere"}), 1);
+  EXPECT_NE(err_.str().find("There is no folder \"Inbox\\Nowhere\""), std::string::npos)
+      << err_.str();
+}
+
+}  // namespace
+}  // namespace zanvoro

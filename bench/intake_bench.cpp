@@ -1,0 +1,355 @@
+// Mails per second from a full Maildir drop to cases with their
+// notifications sent, one figure per line as "name: value unit".
+//
+// A throw-away profile gets a new helpdesk, technicians, callers (each with
+// a technician, so every case is assigned), the caller's confirmation and
+// the technician's assignment mail switched on, and its Inbox monitored.
+// The drop is filled with realistic mails, then the phases run as in a
+// session: the send/receive worker's own session delivers the drop into the
+// Inbox ("deliver"), the add-in's event loop turns every mail into a case
+// and hands its notifications to the transport, into the Outbox ("intake";
+// "end_to_end" is both, ending when all cases exist), and the worker sends
+// them on into the outbox Maildir ("send", durably: one flush to disk per
+// mail). The "_cpu" figures count the processor time of the bench only,
+// without the waits for the disk and for other programs on the machine.
+// Usage: intake_bench [--mails N] [--dir DIR]
+#include <stdlib.h>
+#include <time.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "addin/LaterSteps.h"
+#include "addin/ZFO_M.h"
+#include "case/HelpdeskFolders.h"
+#include "case/NewHelpdesk.h"
+#include "host/client/Application.h"
+#include "host/mail/SendReceive.h"
+#include "host/os/EventLoop.h"
+#include "host/os/Profile.h"
+#include "host/store/Items.h"
+#include "host/store/MAPIFolder.h"
+#include "host/store/NameSpace.h"
+#include "host/ui/Renderer.h"
+#include "host/ui/ScriptedRenderer.h"
+#include "intake/Monitoring.h"
+#include "intake/cMonitoredFolderData.h"
+#include "intake/cMonitoredFolderDataList.h"
+#include "runtime/Error.h"
+#include "settings/SettingsSteps.h"
+#include "settings/cGlobalSettings.h"
+
+using namespace zanvoro;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kTechnicians = 8;
+constexpr int kCallers = 200;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// The processor time this process used so far, in seconds: the figures
+// without the waits for the disk and for the other programs on the machine.
+double CpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+std::string Number(int n, int width) {
+  std::string text = std::to_string(n);
+  return std::string(text.size() < static_cast<size_t>(width) ? width - text.size() : 0,
+                     '0') +
+         text;
+}
+
+std::string CallerAddress(int n) { return "caller" + Number(n, 3) + "@customer.example"; }
+
+const char* const kSubjects[] = {
+    "Printer on floor 3 prints blank pages",
+    "Cannot log in to the VPN since this morning",
+    "Outlook keeps asking for my password",
+    "New starter needs a laptop and an account",
+    "Shared drive S: is not mapped any more",
+    "Monitor flickers after the docking station update",
+    "Request: access to the finance reports folder",
+    "Phone on desk 4.12 has no dial tone",
+};
+
+// A mail as a mail client sends it: text and HTML alternatives, and every
+// fifth one with a small PDF attached.
+std::string MakeMail(int n) {
+  int caller = n % kCallers;
+  std::string boundary = "=_alt_" + Number(n, 6);
+  std::string mixed = "=_mixed_" + Number(n, 6);
+  bool attachment = n % 5 == 0;
+  std::string subject = std::string(kSubjects[n % 8]) + " (#" + std::to_string(n) + ")";
+  std::string text;
+  std::string html;
+  for (int p = 0; p < 6; ++p) {
+    std::string line =
+        "Hello support team, this is paragraph " + std::to_string(p + 1) +
+        " of my request. Since yesterday the problem comes back every hour; "
+        "I restarted the machine twice and checked the cables. Colleagues on "
+        "the same floor see it too. Could someone have a look today, please?";
+    text += line + "\r\n\r\n";
+    html += "<p class=\"MsoNormal\">" + line + "<o:p></o:p></p>\r\n";
+  }
+  text += "Kind regards\r\nCaller " + std::to_string(caller) + "\r\n";
+  html += "<p class=\"MsoNormal\">Kind regards<br>Caller " + std::to_string(caller) +
+          "</p>\r\n";
+
+  std::string mail;
+  mail += "Return-Path: <" + CallerAddress(caller) + ">\r\n";
+  mail +=
+      "Received: from mx.customer.example by mail.helpdesk.example; "
+      "Mon, 2 Mar 2026 09:00:00 +0100\r\n";
+  mail +=
+      "From: Caller " + std::to_string(caller) + " <" + CallerAddress(caller) + ">\r\n";
+  mail += "To: Support <support@helpdesk.example>\r\n";
+  mail += "Subject: " + subject + "\r\n";
+  mail += "Date: Mon, 2 Mar 2026 09:" + Number(n / 60 % 60, 2) + ":" + Number(n % 60, 2) +
+          " +0100\r\n";
+  mail += "Message-ID: <bench." + std::to_string(n) + "@customer.example>\r\n";
+  mail += "MIME-Version: 1.0\r\n";
+  if (attachment) {
+    mail += "Content-Type: multipart/mixed; boundary=\"" + mixed + "\"\r\n\r\n";
+    mail += "--" + mixed + "\r\n";
+  }
+  mail += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n\r\n";
+  mail += "--" + boundary + "\r\n";
+  mail += "Content-Type: text/plain; charset=utf-8\r\n";
+  mail += "Content-Transfer-Encoding: 8bit\r\n\r\n" + text + "\r\n";
+  mail += "--" + boundary + "\r\n";
+  mail += "Content-Type: text/html; charset=utf-8\r\n";
+  mail += "Content-Transfer-Encoding: 8bit\r\n\r\n";
+  mail +=
+      "<html><head><style>p.MsoNormal{margin:0cm;font-family:Calibri}</style>"
+      "</head><body><div class=\"WordSection1\">\r\n" +
+      html + "</div></body></html>\r\n";
+  mail += "--" + boundary + "--\r\n";
+  if (attachment) {
+    mail += "--" + mixed + "\r\n";
+    mail += "Content-Type: application/pdf; name=\"screenshot.pdf\"\r\n";
+    mail += "Content-Disposition: attachment; filename=\"screenshot.pdf\"\r\n";
+    mail += "Content-Transfer-Encoding: base64\r\n\r\n";
+    // About 16 KB of document.
+    static const char kBase64[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int line = 0; line < 290; ++line) {
+      std::string row(76, 'A');
+      for (size_t i = 0; i < row.size(); ++i)
+        row[i] = kBase64[(line * 31 + i * 7 + n) % 64];
+      mail += row + "\r\n";
+    }
+    mail += "--" + mixed + "--\r\n";
+  }
+  return mail;
+}
+
+// Puts `count` mails into the drop's "new" folder as a local MTA does
+// (written in "tmp", then renamed).
+void FillDrop(const std::filesystem::path& drop, int count) {
+  std::filesystem::create_directories(drop / "tmp");
+  std::filesystem::create_directories(drop / "new");
+  std::filesystem::create_directories(drop / "cur");
+  for (int n = 1; n <= count; ++n) {
+    std::string name = "1772438400." + Number(n, 6) + ".mx.helpdesk.example";
+    {
+      std::ofstream file(drop / "tmp" / name, std::ios::binary);
+      file << MakeMail(n);
+    }
+    std::filesystem::rename(drop / "tmp" / name, drop / "new" / name);
+  }
+}
+
+void ConfigureHelpdesk(cGlobalSettings& settings,
+                       const std::shared_ptr<host::MAPIFolder>& inbox) {
+  for (int t = 0; t < kTechnicians; ++t) {
+    settings.Technicians.Add(
+        cTechnician{.Name = "Technician " + std::to_string(t),
+                    .Email = "tech" + std::to_string(t) + "@helpdesk.example"});
+  }
+  for (int c = 0; c < kCallers; ++c) {
+    settings.Callers.Add(
+        cCaller{.Email = CallerAddress(c),
+                .Name = "Caller " + std::to_string(c),
+                .Phone = "555-" + Number(c, 4),
+                .Department = "Department " + std::to_string(c % 12),
+                .Company = "Customer Ltd",
+                .Technician = "Technician " + std::to_string(c % kTechnicians)});
+  }
+  settings.GeneralSettings.SetValue("sdoEnableDefaultTechnician", "1");
+  settings.MessageTemplates.SetNotificaionEnabledValue("sdoCaseCreationConfirmationEmail",
+                                                       true);
+  settings.MessageTemplates.SetNotificaionEnabledValue("sdoCaseAssignmentEmail", true);
+  if (!settings.SaveGlobalSettings(12))
+    throw Error(err::kCallFailed, "the bench settings could not be saved");
+
+  cMonitoredFolderData entry;
+  entry.ReadFromString(inbox->FolderPath());
+  entry.ActionMode = "Both";
+  cMonitoredFolderDataList list;
+  list.Add(entry);
+  if (!WriteMonitoredFolders(settings, list))
+    throw Error(err::kCallFailed, "the Inbox could not be monitored");
+  RefreshMonitorMailFolders(AskUser::No);
+  if (WatchedMonitoredFolders().empty())
+    throw Error(err::kCallFailed, "the Inbox is not watched");
+}
+
+int Run(const std::filesystem::path& dir, int mails) {
+  host::Profile profile = host::Profile::Default(dir / "profile");
+  profile.user_name = "Ann Smith";
+  profile.smtp_address = "support@helpdesk.example";
+  std::filesystem::create_directories(profile.folder);
+  profile.Save();
+
+  NewHelpdeskOptions options;
+  options.profile_folder = profile.folder;
+  options.store_path = dir / "helpdesk.zdb";
+  options.registration = Registration::ForUser;
+  CreateNewHelpdesk(options);
+  profile = host::Profile::Load(profile.folder);
+
+  // Nobody answers: message boxes take their default button, windows close.
+  auto renderer = std::make_shared<host::ScriptedRenderer>();
+  host::ScopedRenderer scoped_renderer(renderer);
+  host::EventLoop loop;
+  auto application = std::make_shared<host::Application>(profile, &loop);
+  LaterSteps steps;
+  AddHelpdeskFolderSteps(steps);
+  InstallSettingsSteps(steps);
+  InstallMonitoringSteps(steps);
+  // The session starts its send/receive worker; here the bench is the
+  // worker, so the program it finds does nothing.
+  std::filesystem::create_directories(dir / "programs");
+  {
+    std::ofstream worker(dir / "programs" / "ZanvoroProcess");
+    worker << "#!/bin/sh\nexit 0\n";
+  }
+  std::filesystem::permissions(dir / "programs" / "ZanvoroProcess",
+                               std::filesystem::perms::owner_all);
+  ZFO_M addin(std::move(steps), AddinEnvironment{{}, dir / "programs"});
+  addin.AddinInstance_OnConnection(application, ConnectMode::Startup);
+  addin.AddinInstance_OnStartupComplete();
+  if (!SharedGlobalSettings()) throw Error(err::kCallFailed, "the settings did not load");
+  auto session = application->GetNamespace("MAPI");
+  ConfigureHelpdesk(*SharedGlobalSettings(),
+                    session->GetDefaultFolder(host::DefaultFolder::Inbox));
+  loop.RunPending();
+
+  FillDrop(profile.incoming.front().maildir, mails);
+  // The worker has a session of its own, as ZanvoroProcess does.
+  std::unique_ptr<host::NameSpace> worker = host::OpenSession(profile, nullptr);
+
+  auto start = Clock::now();
+  double cpu_start = CpuSeconds();
+  host::SendReceiveReport received = host::SendAndReceive(profile, *worker);
+  auto delivered_at = Clock::now();
+  double cpu_delivered = CpuSeconds();
+  int delivered =
+      received.incoming.empty() ? 0 : received.incoming.front().received.delivered;
+  if (!received.AllWell() || delivered != mails) {
+    std::fprintf(
+        stderr, "delivered %d of %d mails %s\n", delivered, mails,
+        received.incoming.empty() ? "" : received.incoming.front().error.c_str());
+    return 1;
+  }
+
+  auto ongoing = GetOngoingFolder();
+  auto ongoing_items = ongoing->Items();
+  bool all = loop.RunUntil([&] { return ongoing_items->Count() >= mails; },
+                           std::chrono::minutes(30));
+  auto cases_at = Clock::now();
+  double cpu_cases = CpuSeconds();
+  int cases = ongoing_items->Count();
+  int waiting = session->GetDefaultFolder(host::DefaultFolder::Outbox)->Items()->Count();
+  if (!all) {
+    std::fprintf(stderr, "only %d cases of %d mails\n", cases, mails);
+    return 1;
+  }
+
+  host::SendReceiveReport sent = host::SendAndReceive(profile, *worker);
+  auto sent_at = Clock::now();
+  double cpu_sent = CpuSeconds();
+
+  std::printf("mails: %d count\n", mails);
+  std::printf("cases: %d count\n", cases);
+  std::printf("deliver: %.1f mails/s\n", mails / Seconds(delivered_at - start));
+  std::printf("intake: %.1f mails/s\n", mails / Seconds(cases_at - delivered_at));
+  std::printf("end_to_end: %.1f mails/s\n", mails / Seconds(cases_at - start));
+  std::printf("notifications: %d count\n", waiting);
+  std::printf("send: %.1f notifications/s\n",
+              sent.outgoing.sent / Seconds(sent_at - cases_at));
+  std::printf("sent: %d count\n", sent.outgoing.sent);
+  std::printf("deliver_cpu: %.1f mails/s\n", mails / (cpu_delivered - cpu_start));
+  std::printf("intake_cpu: %.1f mails/s\n", mails / (cpu_cases - cpu_delivered));
+  std::printf("end_to_end_cpu: %.1f mails/s\n", mails / (cpu_cases - cpu_start));
+  std::printf("send_cpu: %.1f notifications/s\n",
+              sent.outgoing.sent / (cpu_sent - cpu_cases));
+  if (!sent.AllWell() || sent.outgoing.retrying + sent.outgoing.failed > 0) {
+    std::fprintf(stderr, "sending: %s (%d to retry, %d failed)\n",
+                 sent.outgoing_error.c_str(), sent.outgoing.retrying,
+                 sent.outgoing.failed);
+  }
+  for (const auto& shown : renderer->Transcript()) {
+    if (shown.kind == host::ShownKind::MessageBox ||
+        (shown.kind == host::ShownKind::Form && shown.name != "Explorer"))
+      std::fprintf(stderr, "shown: %s %s\n", shown.name.c_str(), shown.text.c_str());
+  }
+  addin.AddinInstance_OnBeginShutdown();
+  addin.AddinInstance_OnDisconnection(RemoveMode::HostShutdown);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int mails = 1000;
+  std::string dir;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (!std::strcmp(argv[i], "--mails"))
+      mails = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--dir"))
+      dir = argv[++i];
+  }
+  if (mails <= 0) {
+    std::fprintf(stderr, "usage: intake_bench [--mails N] [--dir DIR]\n");
+    return 2;
+  }
+  bool own_dir = dir.empty();
+  if (own_dir) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "zanvoro-intake-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+      std::perror("mkdtemp");
+      return 1;
+    }
+    dir = pattern;
+  }
+  // The bench's own hive and documents folder, never the user's.
+  unsetenv("ZANVORO_HIVE");
+  setenv("XDG_DOCUMENTS_DIR", (std::filesystem::path(dir) / "Documents").c_str(), 1);
+  int status = 0;
+  try {
+    status = Run(dir, mails);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "error %s: %s\n", e.NumberText().c_str(),
+                 e.Description().c_str());
+    status = 1;
+  }
+  ForgetHelpdeskFolders();
+  if (own_dir) {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  return status;
+}

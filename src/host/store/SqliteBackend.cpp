@@ -990,6 +990,13 @@ std::vector<FolderRow> SqliteBackend::ChildFolders(int64_t parent_id) {
   return out;
 }
 
+std::vector<FolderRow> SqliteBackend::AllFolders() {
+  Query q(*impl_, std::string(kFolderColumns) + "ORDER BY id");
+  std::vector<FolderRow> out;
+  while (q.Step()) out.push_back(ReadFolder(q));
+  return out;
+}
+
 FolderRow SqliteBackend::AddFolder(int64_t parent_id, std::string_view name,
                                    ItemType type, int32_t special) {
   Transaction tx(*impl_);

@@ -70,6 +70,7 @@ class SqliteBackend final : public StoreBackend {
   std::optional<FolderRow> FolderByEntryId(std::string_view entry_id) override;
   std::optional<FolderRow> SpecialFolder(DefaultFolder which) override;
   std::vector<FolderRow> ChildFolders(int64_t parent_id) override;
+  std::vector<FolderRow> AllFolders() override;
   FolderRow AddFolder(int64_t parent_id, std::string_view name, ItemType type,
                       int32_t special) override;
   void UpdateFolder(const FolderRow& folder) override;

@@ -1,6 +1,7 @@
 #include "host/store/Store.h"
 
 #include <chrono>
+#include <map>
 
 #include "host/os/EventLoop.h"
 #include "host/store/AddressBook.h"
@@ -239,13 +240,19 @@ std::optional<AddressEntry> AddressBook::Resolve(std::string_view name) {
   }
   for (const auto& store : stores_) {
     StoreBackend& backend = store->Backend();
+    // The folder tree is read in one query, not one per folder: every mail
+    // that arrives resolves its sender here.
+    std::map<int64_t, std::vector<const FolderRow*>> children;
+    std::vector<FolderRow> folders = backend.AllFolders();
+    for (const FolderRow& row : folders) children[row.parent_id].push_back(&row);
     // Every contacts folder of the store, breadth first.
-    std::vector<FolderRow> pending = {backend.RootFolder()};
+    FolderRow root = backend.RootFolder();
+    std::vector<const FolderRow*> pending = {&root};
     while (!pending.empty()) {
-      FolderRow folder = std::move(pending.back());
+      const FolderRow& folder = *pending.back();
       pending.pop_back();
-      for (FolderRow& child : backend.ChildFolders(folder.id))
-        pending.push_back(std::move(child));
+      if (auto found = children.find(folder.id); found != children.end())
+        pending.insert(pending.end(), found->second.begin(), found->second.end());
       if (folder.default_item_type != ItemType::Contact) continue;
       ItemSelection selection;
       selection.folder_id = folder.id;

@@ -122,6 +122,9 @@ class StoreBackend : public QueryTarget {
   virtual std::optional<FolderRow> FolderByEntryId(std::string_view entry_id) = 0;
   virtual std::optional<FolderRow> SpecialFolder(DefaultFolder which) = 0;
   virtual std::vector<FolderRow> ChildFolders(int64_t parent_id) = 0;
+  // Every folder of the store, the root included, in the order of their ids
+  // (a folder's children in the order ChildFolders gives them).
+  virtual std::vector<FolderRow> AllFolders() = 0;
   virtual FolderRow AddFolder(int64_t parent_id, std::string_view name, ItemType type,
                               int32_t special) = 0;
   virtual void UpdateFolder(const FolderRow& folder) = 0;

@@ -168,6 +168,36 @@ TEST_F(ItemTest, AddToFolderRecordsAFolderField) {
   EXPECT_EQ(fields[0].Type, UserPropertyType::Text);
 }
 
+TEST_F(ItemTest, RecipientsResolveAgainstContactsFoldersAtAnyDepth) {
+  auto ns = OpenAnn();
+  auto projects = ns->GetDefaultFolder(DefaultFolder::Inbox)->Folders().Add("Projects");
+  auto nested = projects->Folders()
+                    .Add("Customers", ItemType::Contact)
+                    ->Folders()
+                    .Add("Key accounts", ItemType::Contact);
+  auto contact = nested->Items()->Add();
+  contact->SetFullName("Erin Wolf");
+  contact->SetEmail1Address("erin@example.com");
+  contact->Save();
+
+  auto mail = ns->GetDefaultFolder(DefaultFolder::Drafts)->Items()->Add();
+  auto* by_name = mail->Recipients().Add("erin wolf");
+  auto* by_address = mail->Recipients().Add("ERIN@example.com");
+  EXPECT_TRUE(mail->Recipients().ResolveAll());
+  EXPECT_EQ(by_name->Address(), "erin@example.com");
+  EXPECT_EQ(by_address->Name(), "Erin Wolf");
+
+  // A contacts folder made after the first look-up is searched too.
+  auto later = projects->Folders().Add("Suppliers", ItemType::Contact);
+  auto supplier = later->Items()->Add();
+  supplier->SetFullName("Fred Pike");
+  supplier->SetEmail1Address("fred@example.com");
+  supplier->Save();
+  auto* fred = mail->Recipients().Add("Fred Pike");
+  EXPECT_TRUE(fred->Resolve());
+  EXPECT_EQ(fred->Address(), "fred@example.com");
+}
+
 TEST_F(ItemTest, RecipientsRoundTripAndResolveAgainstContacts) {
   auto ns = OpenAnn();
   auto contact = ns->GetDefaultFolder(DefaultFolder::Contacts)->Items()->Add();

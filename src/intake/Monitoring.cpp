@@ -361,6 +361,10 @@ void ProcessExistingEmailsInOngoinCasesFolder() {
     WriteTraceLog("CaseHelper.ProcessExistingEmailsInOngoinCasesFolder");
     std::shared_ptr<host::MAPIFolder> ongoing = GetOngoingFolder();
     if (!ongoing) return;
+    // The Ongoing folder is shared like a monitored folder: only the
+    // instance holding its claim sweeps it. Two sweeping at once would make
+    // two cases of one mail, and file one reply twice.
+    if (Claims().IsFolderMonitored(kOngoingCasesClaimKey, ongoing->FolderPath())) return;
     host::Recordset table = ongoing->ExecSQL(
         "Select EntryID from Folder where MessageClass <> 'IPM.Post.PLWSupportCase'");
     // Read first: processing moves items out of the folder.

@@ -78,7 +78,8 @@ void TrackMailFolders(AskUser ask);
 bool InitializeOpenFolderMonitoring();
 // The start-up sweep: every item of the Ongoing folder that is not an open
 // case is processed (a closed case re-opened, anything else handed to the
-// intake).
+// intake). Only when the claim "OngoingCases" is this user's or can be made
+// theirs: another user's instance sweeping the same folder leaves it alone.
 void ProcessExistingEmailsInOngoinCasesFolder();
 // ItemAdd of a monitored folder: an item whose subject carries a case
 // reference is processed under ActionMode "Update" or "Both", one without

@@ -519,6 +519,18 @@ TEST_F(MonitoringIntake, StartUpSweepReopensClosedCasesAndTurnsMailIntoCases) {
   EXPECT_EQ(Cases().size(), 2u);
 }
 
+TEST_F(MonitoringIntake, StartUpSweepLeavesTheOngoingFolderToTheInstanceHoldingItsClaim) {
+  ASSERT_TRUE(ClaimsOf("Bob Brown", Date(now_.Serial() - 1.0 / 24))
+                  .SetFolderFlag(kOngoingCasesClaimKey, GetOngoingFolder()->FolderPath(),
+                                 ClaimAction::Set));
+  NewMail(GetOngoingFolder(), "Scanner jammed");
+  ProcessExistingEmailsInOngoinCasesFolder();
+  EXPECT_TRUE(Cases().empty());
+  EXPECT_EQ(GetOngoingFolder()->Items()->Count(), 1) << "the mail waits for Bob";
+  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser(kOngoingCasesClaimKey),
+            "Bob Brown");
+}
+
 TEST_F(MonitoringIntake, FolderWhoseMailCannotBeWrittenIsDroppedWithItsClaim) {
   Monitor({SupportEntry()});
   ASSERT_EQ(WatchedMonitoredFolders().size(), 1u);

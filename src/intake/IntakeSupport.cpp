@@ -3,7 +3,6 @@
 #include "addin/ZFO_M.h"
 #include "errors/modErroHandling.h"
 #include "host/client/Application.h"
-#include "host/mail/Worker.h"
 #include "host/store/Item.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
@@ -21,12 +20,6 @@ std::shared_ptr<host::Item> NewMail() {
 void ShowBalloon(std::string_view text) {
   ZFO_M* addin = ZFO_M::Connected();
   if (addin) addin->PopupSystrayBalloonInteractive(kApplicationTitle, text);
-}
-
-void DeliverNow() {
-  ZFO_M* addin = ZFO_M::Connected();
-  if (!addin || !addin->HostApplication()) return;
-  host::DeliverNow(addin->HostApplication()->GetProfile().folder);
 }
 
 std::string PlainTextAsHtml(std::string_view text) {

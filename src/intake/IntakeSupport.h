@@ -22,10 +22,6 @@ std::shared_ptr<host::Item> NewMail();
 // leaves it out when balloons are off).
 void ShowBalloon(std::string_view text);
 
-// Asks the profile's send/receive worker to send now; nothing happens when
-// none runs (the mail waits in the Outbox).
-void DeliverNow();
-
 // `text` as HTML: "&", "<" and ">" escaped, every line break "<br>".
 std::string PlainTextAsHtml(std::string_view text);
 

@@ -131,7 +131,7 @@ bool SendConfirmationEmail(host::Item& incoming, const cCase& c) {
     WriteTraceLog("Sending email to " + to);
     mail->Send();
     intake::ShowBalloon(CONST_CASE_CREATED_NOTIFICATION_SENT);
-    intake::DeliverNow();
+    DeliverNow();
     return true;
   });
 }

@@ -78,7 +78,7 @@ void AlertAdministrator(std::string_view subject, host::MAPIFolder& target,
   mail->Save();
   SetSendingAccount(*mail, "");
   mail->Send();
-  intake::DeliverNow();
+  DeliverNow();
 }
 
 constexpr std::string_view kConflictedReason =

@@ -10,6 +10,7 @@
 #include "case/cCase.h"
 #include "errors/Trap.h"
 #include "host/client/Application.h"
+#include "host/mail/Worker.h"
 #include "host/os/AtomicFile.h"
 #include "host/os/Processes.h"
 #include "host/os/System.h"
@@ -332,9 +333,16 @@ std::string SendCaseEmail(std::string_view to, int32_t kind, cCase& c, SendMode 
     }
     WriteTraceLog("Sending email to " + recipients);
     mail->Send();
+    DeliverNow();
     ShowBalloon(SentBalloonText(kind, recipients));
     return std::string(kSendSuccess);
   });
+}
+
+void DeliverNow() {
+  ZFO_M* addin = ZFO_M::Connected();
+  if (!addin || !addin->HostApplication()) return;
+  host::DeliverNow(addin->HostApplication()->GetProfile().folder);
 }
 
 void NotifyCallerOfAssignedTechnicians(cCase& c, std::string_view caller_mobile) {

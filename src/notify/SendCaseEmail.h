@@ -49,6 +49,10 @@ void SetSendingAccount(host::Item& mail, std::string_view case_recipient_address
 // nullptr when there is none and it cannot be made.
 std::shared_ptr<host::MAPIFolder> GetSentCopyFolder();
 
+// Asks the profile's send/receive worker to send the Outbox now (the mail
+// waits for the worker's next poll when none runs).
+void DeliverNow();
+
 // Whether notification template `key` is switched on and its text holds
 // more than blanks and line breaks.
 bool IsNotificationOn(std::string_view key);

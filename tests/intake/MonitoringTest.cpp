@@ -27,6 +27,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
+enum class CaseState { Open, Closed };
+
 // --- Text forms ------------------------------------------------------------
 
 TEST(MonitoredFolderData, ReadsAndWritesItsTextForms) {
@@ -242,20 +244,20 @@ TEST_F(Monitoring, GivingUpClaimsLeavesOtherUsersClaims) {
   EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("B"), "Bob Brown");
 }
 
-TEST_F(Monitoring, FolderWithAnotherUsersFreshClaimIsNotWatched) {
-  ASSERT_TRUE(ClaimsOf("Bob Brown", Date(now_.Serial() - 1.0 / 24))
-                  .SetFolderFlag("4711", support_->FolderPath(), ClaimAction::Set));
-  Monitor({SupportEntry()});
-  EXPECT_TRUE(WatchedMonitoredFolders().empty());
-  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"), "Bob Brown");
-}
-
-TEST_F(Monitoring, FolderWithAStaleClaimIsTakenOver) {
-  ASSERT_TRUE(ClaimsOf("Bob Brown", Date(now_.Serial() - 13.0 / 24))
-                  .SetFolderFlag("4711", support_->FolderPath(), ClaimAction::Set));
-  Monitor({SupportEntry()});
-  EXPECT_EQ(WatchedMonitoredFolders(), std::vector<std::string>{support_->FolderPath()});
-  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"), "Ann Smith");
+TEST_F(Monitoring, FolderWithAnotherUsersFreshClaimIsLeftAndAStaleOneTakenOver) {
+  struct {
+    double age_hours;
+    bool watched;
+  } cases[] = {{1, false}, {13, true}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(ClaimsOf("Bob Brown", Date(now_.Serial() - c.age_hours / 24))
+                    .SetFolderFlag("4711", support_->FolderPath(), ClaimAction::Set));
+    Monitor({SupportEntry()});
+    EXPECT_EQ(WatchedMonitoredFolders().size(), c.watched ? 1u : 0u) << c.age_hours;
+    EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"),
+              c.watched ? "Ann Smith" : "Bob Brown")
+        << c.age_hours;
+  }
 }
 
 TEST_F(Monitoring, RunningInstanceRefreshesItsOwnClaimsOnItsTimer) {
@@ -286,7 +288,12 @@ TEST_F(Monitoring, RefreshDropsAFolderAnotherUserTookOver) {
   EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"), "Bob Brown");
 }
 
-TEST_F(Monitoring, ShutdownGivesUpTheClaims) {
+TEST_F(Monitoring, StartUpWatchesTheSentCopyFolderAndShutdownGivesUpTheClaims) {
+  EXPECT_TRUE(SentCopyFolderWatched());
+  EXPECT_TRUE(Session()
+                  .GetDefaultFolder(host::DefaultFolder::SentMail)
+                  ->Folders()
+                  .Item("ManagerCopy"));
   Monitor({SupportEntry()});
   ASSERT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"), "Ann Smith");
   addin_->ShutdownAddin();
@@ -331,23 +338,18 @@ TEST_F(Monitoring, WorkloadOptionReservesMonitoringForOneTechnicianOrComputer) {
   }
 }
 
-TEST_F(Monitoring, UpdateModeIgnoresMailWithoutCaseReference) {
-  auto mail = NewMail(support_, "Printer broken");
-  EXPECT_FALSE(ProcessMonitoredItem(mail, SupportEntry("Update")));
-  EXPECT_EQ(support_->Items()->Count(), 1);
+TEST_F(Monitoring, UpdateModeIgnoresNewMailAndNewModeIgnoresReplies) {
+  struct {
+    const char* subject;
+    const char* mode;
+  } cases[] = {{"Printer broken", "Update"}, {"RE: [12] Printer broken", "New"}};
+  for (const auto& c : cases) {
+    auto mail = NewMail(support_, c.subject);
+    EXPECT_FALSE(ProcessMonitoredItem(mail, SupportEntry(c.mode))) << c.mode;
+    EXPECT_EQ(support_->Items()->Count(), 1) << c.mode;
+    mail->Delete();
+  }
   EXPECT_TRUE(Cases().empty());
-}
-
-TEST_F(Monitoring, NewModeIgnoresRepliesToCases) {
-  auto mail = NewMail(support_, "RE: [12] Printer broken");
-  EXPECT_FALSE(ProcessMonitoredItem(mail, SupportEntry("New")));
-  EXPECT_EQ(support_->Items()->Count(), 1);
-}
-
-TEST_F(Monitoring, StartUpWatchesTheSentCopyFolder) {
-  EXPECT_TRUE(SentCopyFolderWatched());
-  auto sent = Session().GetDefaultFolder(host::DefaultFolder::SentMail);
-  EXPECT_TRUE(sent->Folders().Item("ManagerCopy"));
 }
 
 TEST_F(Monitoring, AskedAboutWaitingMailTheUserMayLeaveItWhereItIs) {
@@ -371,24 +373,19 @@ TEST_F(Monitoring, AskedAboutWaitingMailTheUserMayLeaveItWhereItIs) {
   EXPECT_EQ(WatchedMonitoredFolders().size(), 1u);
 }
 
-TEST_F(Monitoring, OldFormOfAFolderPathFindsTheFolderAndGetsANumericKey) {
-  cMonitoredFolderData data;
-  data.ReadFromString(support_->FolderPath());
-  EXPECT_EQ(data.EntryID, support_->EntryID());
-  EXPECT_EQ(data.StoreID, support_->StoreID());
-  EXPECT_EQ(data.Active, 1);
-  int32_t key = std::stoi(data.PropertyID);
-  EXPECT_GE(key, 1000);
-  EXPECT_LE(key, 999999);
-}
-
-TEST_F(Monitoring, ListOfTheOlderFormIsStoredWithItsNewKeys) {
+TEST_F(Monitoring, ListOfTheOlderFormFindsTheFolderAndIsStoredWithANumericKey) {
   Settings().MonitoredFolders = support_->FolderPath();
   RefreshMonitorMailFolders(AskUser::No);
   cMonitoredFolderDataList stored = MonitoredFolderList(Settings());
   ASSERT_EQ(stored.Count(), 1u);
   const cMonitoredFolderData* entry = stored.Find(support_->FolderPath());
   ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->EntryID, support_->EntryID());
+  EXPECT_EQ(entry->StoreID, support_->StoreID());
+  EXPECT_EQ(entry->Active, 1);
+  int32_t key = std::stoi(entry->PropertyID);
+  EXPECT_GE(key, 1000);
+  EXPECT_LE(key, 999999);
   EXPECT_NE(Settings().MonitoredFolders.find('|'), std::string::npos);
   EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser(entry->PropertyID), "Ann Smith");
 }
@@ -404,6 +401,18 @@ class MonitoringIntake : public Monitoring {
           "sdoSMSCallerWhenAssignedTechnician", "sdoSMSManagerWhenCaseCreated"}) {
       Settings().MessageTemplates.SetNotificaionEnabledValue(key, false);
     }
+  }
+  // A case item `[number] Printer` in the Ongoing folder.
+  void SavedCase(const char* number, CaseState state = CaseState::Open) {
+    auto item = GetOngoingFolder()->Items()->Add(state == CaseState::Closed
+                                                     ? "IPM.Post.PLWSupportCase.Closed"
+                                                     : "IPM.Post.PLWSupportCase");
+    item->SetSubject(std::string("[") + number + "] Printer");
+    WriteItemProperty(*item, "Case.CaseNumber", Variant(number), VarType::String);
+    if (state == CaseState::Closed) {
+      WriteItemProperty(*item, "Case.Closed", Variant("1"), VarType::String);
+    }
+    item->Save();
   }
   std::string CaseNumberOf(const std::string& subject_part) {
     for (const auto& item : Cases()) {
@@ -439,10 +448,7 @@ TEST_F(MonitoringIntake, MailWaitingAtStartIsProcessedFromTheLastToTheFirst) {
 }
 
 TEST_F(MonitoringIntake, UpdateModeLetsRepliesThroughToTheirCase) {
-  auto item = GetOngoingFolder()->Items()->Add("IPM.Post.PLWSupportCase");
-  item->SetSubject("[12] Printer");
-  WriteItemProperty(*item, "Case.CaseNumber", Variant("12"), VarType::String);
-  item->Save();
+  SavedCase("12");
   auto mail = NewMail(support_, "RE: [12] Printer");
   EXPECT_TRUE(ProcessMonitoredItem(mail, SupportEntry("Update")));
   EXPECT_EQ(mail->BillingInformation(), "12");
@@ -458,10 +464,7 @@ TEST_F(MonitoringIntake, MailDroppedIntoTheOngoingFolderBecomesACase) {
 }
 
 TEST_F(MonitoringIntake, SentCopyIsAttachedToItsCaseAsOutgoingMail) {
-  auto item = GetOngoingFolder()->Items()->Add("IPM.Post.PLWSupportCase");
-  item->SetSubject("[7] Printer");
-  WriteItemProperty(*item, "Case.CaseNumber", Variant("7"), VarType::String);
-  item->Save();
+  SavedCase("7");
   auto copies = Session()
                     .GetDefaultFolder(host::DefaultFolder::SentMail)
                     ->Folders()
@@ -497,21 +500,13 @@ TEST_F(MonitoringIntake, SentCopyIsAttachedToItsCaseAsOutgoingMail) {
 
 TEST_F(MonitoringIntake, ClosedCasePutBackIntoTheOngoingFolderIsReopened) {
   ASSERT_TRUE(InitializeOpenFolderMonitoring());
-  auto closed = GetOngoingFolder()->Items()->Add("IPM.Post.PLWSupportCase.Closed");
-  closed->SetSubject("[5] Printer");
-  WriteItemProperty(*closed, "Case.CaseNumber", Variant("5"), VarType::String);
-  WriteItemProperty(*closed, "Case.Closed", Variant("1"), VarType::String);
-  closed->Save();
+  SavedCase("5", CaseState::Closed);
   EXPECT_TRUE(loop_.RunUntil([&] { return CaseNumberOf("[5] Printer") == "5"; }, 20s));
   EXPECT_EQ(Cases().size(), 1u) << "reopened, not made a new case";
 }
 
 TEST_F(MonitoringIntake, StartUpSweepReopensClosedCasesAndTurnsMailIntoCases) {
-  auto closed = GetOngoingFolder()->Items()->Add("IPM.Post.PLWSupportCase.Closed");
-  closed->SetSubject("[5] Printer");
-  WriteItemProperty(*closed, "Case.CaseNumber", Variant("5"), VarType::String);
-  WriteItemProperty(*closed, "Case.Closed", Variant("1"), VarType::String);
-  closed->Save();
+  SavedCase("5", CaseState::Closed);
   NewMail(GetOngoingFolder(), "Scanner jammed");
   ProcessExistingEmailsInOngoinCasesFolder();
   EXPECT_EQ(CaseNumberOf("[5] Printer"), "5");

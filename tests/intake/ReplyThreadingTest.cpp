@@ -180,33 +180,32 @@ TEST_F(ReplyThreading, EmbedCaseLinkPutsTheLinkInFront) {
   EXPECT_EQ(meeting->HTMLBody(), "<p>Hi</p>");
 }
 
-TEST_F(ReplyThreading, AMoveRefusedAsFailedLeavesAMarkedLeftover) {
+// A move refused as failed leaves a marked, emptied leftover; any other
+// failure leaves the mail with its markers only. Neither reaches History.
+TEST_F(ReplyThreading, AMoveFailureLeavesTheMailOrAMarkedLeftover) {
+  struct {
+    int32_t error;
+    bool attached;
+    const char* billing;
+    const char* subject;
+  } cases[] = {
+      {err::kMoveFailed, true, "ALREADYPROCESSED", ""},
+      {err::kAccessDenied, false, "12", "Re: [HD-12] Printer"},
+  };
   Case("12");
-  auto mail = Mail("Re: [HD-12] Printer");
-  FailMoves(err::kMoveFailed);
-  EXPECT_TRUE(AttachReply(mail, "12"));
-  host::SetStoreStepHookForTesting(nullptr);
-
-  auto leftover = OnlyItem(Support());
-  ASSERT_TRUE(leftover);
-  EXPECT_EQ(leftover->BillingInformation(), "ALREADYPROCESSED");
-  EXPECT_EQ(leftover->Subject(), "");
-  EXPECT_EQ(Count(History()), 0);
-  EXPECT_EQ(Reread("12")->HTMLBody(), "<html><body><p>Case 12</p></body></html>");
-}
-
-TEST_F(ReplyThreading, AnyOtherMoveFailureEndsWithTheMarkersOnly) {
-  Case("12");
-  auto mail = Mail("Re: [HD-12] Printer");
-  FailMoves(err::kAccessDenied);
-  EXPECT_FALSE(AttachReply(mail, "12"));
-  host::SetStoreStepHookForTesting(nullptr);
-
-  auto stayed = OnlyItem(Support());
-  ASSERT_TRUE(stayed);
-  EXPECT_EQ(stayed->BillingInformation(), "12");
-  EXPECT_EQ(stayed->Subject(), "Re: [HD-12] Printer");
-  EXPECT_EQ(Count(History()), 0);
+  for (const auto& c : cases) {
+    auto mail = Mail("Re: [HD-12] Printer");
+    FailMoves(c.error);
+    EXPECT_EQ(AttachReply(mail, "12"), c.attached) << c.error;
+    host::SetStoreStepHookForTesting(nullptr);
+    auto left = OnlyItem(Support());
+    ASSERT_TRUE(left) << c.error;
+    EXPECT_EQ(left->BillingInformation(), c.billing);
+    EXPECT_EQ(left->Subject(), c.subject);
+    EXPECT_EQ(Count(History()), 0);
+    EXPECT_EQ(Reread("12")->HTMLBody(), "<html><body><p>Case 12</p></body></html>");
+    left->Delete();
+  }
 }
 
 TEST_F(ReplyThreading, WithoutTheHistoryFolderTheMailKeepsItsMarkersWhereItIs) {
@@ -295,9 +294,11 @@ class TechnicianOfConversation : public testsupport::ThreadingTest {
   }
 };
 
-TEST_F(TechnicianOfConversation, IsFoundUpToThreeLevelsUp) {
+TEST_F(TechnicianOfConversation, IsFoundUpToThreeLevelsUpForMailOnly) {
   const std::string root = "01D3C4B5A6F1";  // any hex text will do
   Filed(root, "Bob Jones");
+  Filed("", "Bob Jones");
+  Filed("AB", "Bob Jones");
   struct {
     std::string index;
     const char* expected;
@@ -308,18 +309,12 @@ TEST_F(TechnicianOfConversation, IsFoundUpToThreeLevelsUp) {
       {root + "0A0B0C0D0E" + "1A1B1C1D1E" + "2A2B2C2D2E" + "3A3B3C3D3E", ""},
       {"02FFFFFFFF" + std::string("0A0B0C0D0E"), ""},
       {root, ""},
+      {"ABCDEF0123", ""},
+      {"AB0123", ""},
+      {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(TechnicianFor(c.index), c.expected) << c.index;
-}
-
-TEST_F(TechnicianOfConversation, ShortIndexesAndOtherItemsHaveNone) {
-  Filed("", "Bob Jones");
-  Filed("AB", "Bob Jones");
-  EXPECT_EQ(TechnicianFor("ABCDEF0123"), "");
-  EXPECT_EQ(TechnicianFor("AB0123"), "");
-  EXPECT_EQ(TechnicianFor(""), "");
-  Filed("01D3C4B5A6F1", "Bob Jones");
-  EXPECT_EQ(TechnicianFor("01D3C4B5A6F10A0B0C0D0E", "IPM.Post"), "");
+  EXPECT_EQ(TechnicianFor(root + "0A0B0C0D0E", "IPM.Post"), "");
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class DueDateEntries : public testsupport::NotifyTest {
   }
 };
 
-TEST_F(DueDateEntries, ScheduleAppointmentStartsAtTheDueDateWithItsReminder) {
+TEST_F(DueDateEntries, ScheduleAndEachTechnicianGetAnEntryAtTheDueDate) {
   AddDueDateEntries(c_);
 
   auto entries = Entries(GetScheduleFolder(), "12");
@@ -58,11 +58,6 @@ TEST_F(DueDateEntries, ScheduleAppointmentStartsAtTheDueDateWithItsReminder) {
   EXPECT_TRUE(appointment.ReminderSet());
   EXPECT_EQ(appointment.ReminderMinutesBeforeStart(), kDueDateReminderMinutes);
   EXPECT_EQ(appointment.Body(), c_.ToTaskAppointmentBody());
-}
-
-TEST_F(DueDateEntries, EachTechnicianGetsAnAppointmentAndATask) {
-  AddDueDateEntries(c_);
-
   for (const char* technician : {"Bob Jones", "Cara Diaz"}) {
     EXPECT_EQ(Entries(Calendar(technician), "12").size(), 1u) << technician;
     auto tasks = Entries(Tasks(technician), "12");

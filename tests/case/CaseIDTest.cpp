@@ -10,7 +10,7 @@
 namespace zanvoro {
 namespace {
 
-TEST(CaseID, ExtractCaseIDTakesTheFirstTagWithANumber) {
+TEST(CaseID, ExtractCaseIDTakesTheFirstTagWithANumberOfEveryCandidate) {
   struct {
     const char* subject;
     const char* number;
@@ -29,9 +29,6 @@ TEST(CaseID, ExtractCaseIDTakesTheFirstTagWithANumber) {
   for (const auto& c : cases) {
     EXPECT_EQ(ExtractCaseID(c.subject), c.number) << c.subject;
   }
-}
-
-TEST(CaseID, CaseIDCandidatesListsEveryNumberInTagOrder) {
   EXPECT_EQ(CaseIDCandidates("Re: [HW-17] [Urgent] [18] [A-B-3]"),
             (std::vector<std::string>{"17", "18"}));
   EXPECT_TRUE(CaseIDCandidates("no tags at all").empty());
@@ -42,10 +39,11 @@ TEST(CaseID, TagsSplitIntoPrefixAndNumber) {
     const char* tag;
     const char* number;
     const char* prefix;
-  } cases[] = {
-      {"[HW-17]", "17", "HW"}, {"[17]", "17", ""},  {"[A-B-17]", "B-17", "A"},
-      {"HW-17]", "17", "HW"},  {"[-17]", "17", ""},
-  };
+  } cases[] = {{"[HW-17]", "17", "HW"},
+               {"[17]", "17", ""},
+               {"[A-B-17]", "B-17", "A"},
+               {"HW-17]", "17", "HW"},
+               {"[-17]", "17", ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(NumberPartOfTag(c.tag), c.number) << c.tag;
     EXPECT_EQ(PrefixPartOfTag(c.tag), c.prefix) << c.tag;
@@ -104,19 +102,11 @@ class PrefixCodeTest : public testsupport::CaseTest {
  protected:
   PrefixCodeTest() {
     cGlobalSettings& settings = Settings();
-    cTechnician bob;
-    bob.Name = "Bob";
-    bob.Code = "BO";
-    settings.Technicians.Add(bob);
-    cTechnician ann;
-    ann.Name = "Ann";
-    settings.Technicians.Add(ann);
+    settings.Technicians.Add(cTechnician{.Name = "Bob", .Code = "BO"});
+    settings.Technicians.Add(cTechnician{.Name = "Ann"});
     settings.ProblemCategories.Add(cCategory{"Hardware", {}, "HW"});
-    cProblemType printer;
-    printer.ProblemType = "Printer";
-    printer.ProblemCategory = "Hardware";
-    printer.Code = "PR";
-    settings.ProblemTypes.Add(printer);
+    settings.ProblemTypes.Add(cProblemType{
+        .ProblemType = "Printer", .ProblemCategory = "Hardware", .Code = "PR"});
     settings.CallerDepartments.Add(cCategory{"Sales", {}, "SA"});
   }
 

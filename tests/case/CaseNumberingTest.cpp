@@ -64,31 +64,23 @@ class CaseNumberingTest : public testsupport::CaseTest {
   }
 };
 
-TEST_F(CaseNumberingTest, FirstNumberIsOneWhenCounterMissing) {
-  StoreCounters("");
-  EXPECT_EQ(GetNewCaseID(), 1);
-  EXPECT_EQ(StoredCounters(), "CaseIDCount;1");
-  EXPECT_EQ(GetCurrentTicketCounter(), 1);
-  EXPECT_EQ(GetNewCaseID(), 2);
-}
-
 TEST_F(CaseNumberingTest, IssuingReadsTheStoredCounterAndKeepsTheOtherCounters) {
   struct {
     const char* stored;
     int32_t issued;
     const char* after;
-  } cases[] = {
-      {"CaseIDCount;41", 42, "CaseIDCount;42"},
-      {"CaseIDCount;abc", 1, "CaseIDCount;1"},
-      {"Other;7:caseidcount;9", 10, "Other;7:caseidcount;10"},
-      {"Other;7", 1, "Other;7:CaseIDCount;1"},
-  };
+  } cases[] = {{"", 1, "CaseIDCount;1"},
+               {"CaseIDCount;41", 42, "CaseIDCount;42"},
+               {"CaseIDCount;abc", 1, "CaseIDCount;1"},
+               {"Other;7:caseidcount;9", 10, "Other;7:caseidcount;10"},
+               {"Other;7", 1, "Other;7:CaseIDCount;1"}};
   for (const auto& c : cases) {
     StoreCounters(c.stored);
     EXPECT_EQ(GetNewCaseID(), c.issued) << c.stored;
     EXPECT_EQ(StoredCounters(), c.after) << c.stored;
     // The settings in memory follow what was stored.
     EXPECT_EQ(Settings().CounterSettings.ToString(), c.after) << c.stored;
+    EXPECT_EQ(GetCurrentTicketCounter(), c.issued) << c.stored;
   }
 }
 
@@ -120,10 +112,6 @@ TEST_F(CaseNumberingTest, CounterCommandsConfirmThenReset) {
           std::string("Are you sure you want to change the case ID counter to 500?") +
               kCannotUndo,
           "Reset of Case ID to 500 was successfull!"}));
-  const auto& transcript = Renderer().Transcript();
-  EXPECT_EQ(transcript.front().flags, host::vbYesNo + host::vbQuestion);
-  EXPECT_EQ(transcript.front().title, kApplicationTitle);
-  EXPECT_EQ(transcript.back().flags, host::vbInformation);
 }
 
 TEST_F(CaseNumberingTest, CounterCommandsDoNothingWhenRefusedOrGivenNoWholeNumber) {
@@ -150,10 +138,7 @@ TEST_F(CaseNumberingTest, OverflowIsReportedAndIssuesNothing) {
   EXPECT_EQ(GetNewCaseID(), 0);
   EXPECT_NE(report.find("SettingsData.GetNewCaseID"), std::string::npos) << report;
   EXPECT_EQ(StoredCounters(), "CaseIDCount;2147483647");
-}
 
-TEST_F(CaseNumberingTest, SaveCaseIDReportsOverflow) {
-  std::string report;
   ExpectReport(report);
   EXPECT_EQ(SaveCaseID(std::numeric_limits<int32_t>::max()), 0);
   EXPECT_NE(report.find("SettingsData.SaveCaseID"), std::string::npos) << report;
@@ -161,28 +146,13 @@ TEST_F(CaseNumberingTest, SaveCaseIDReportsOverflow) {
 
 // --- Two processes issuing numbers from one store ---------------------------
 
-// The child's order: profile folder, program folder, how many numbers, the
-// file to write them to, and the two pipe ends of the start line.
-struct ChildOrder {
-  std::string profile;
-  std::string programs;
-  int count = 0;
-  std::string output;
-  int ready_fd = -1;
-  int go_fd = -1;
-};
-
-std::string Encode(const ChildOrder& order) {
-  return order.profile + "|" + order.programs + "|" + std::to_string(order.count) + "|" +
-         order.output + "|" + std::to_string(order.ready_fd) + "|" +
-         std::to_string(order.go_fd);
-}
-
-pid_t StartChild(const ChildOrder& order) {
-  std::string text = Encode(order);
+// Starts this test program as the child below. Its order, fields joined by
+// "|": profile folder, program folder, how many numbers, the file to write
+// them to, and the two pipe ends of the start line.
+pid_t StartChild(const std::string& order) {
   pid_t pid = fork();
   if (pid == 0) {
-    setenv(kChildVariable, text.c_str(), 1);
+    setenv(kChildVariable, order.c_str(), 1);
     execl("/proc/self/exe", "/proc/self/exe", "--gtest_filter=CaseNumberingChild.Issue",
           static_cast<char*>(nullptr));
     _exit(127);
@@ -208,14 +178,12 @@ TEST_F(CaseNumberingTest, TwoProcessesIssuingAtOnceNeverShareANumber) {
   std::vector<std::string> outputs;
   std::vector<pid_t> children;
   for (int i = 0; i < 2; ++i) {
-    ChildOrder order{profile_.folder.string(),
-                     (dir_.Path() / "programs").string(),
-                     kEach,
-                     (dir_.Path() / ("numbers" + std::to_string(i))).string(),
-                     ready[1],
-                     go[0]};
-    outputs.push_back(order.output);
-    children.push_back(StartChild(order));
+    outputs.push_back((dir_.Path() / ("numbers" + std::to_string(i))).string());
+    children.push_back(
+        StartChild(Join({profile_.folder.string(), (dir_.Path() / "programs").string(),
+                         std::to_string(kEach), outputs.back(), std::to_string(ready[1]),
+                         std::to_string(go[0])},
+                        "|")));
   }
   close(ready[1]);
   close(go[0]);

@@ -153,26 +153,24 @@ TEST_F(CaseOperations, TheCheckNamesTheFirstMissingMandatoryField) {
   }
 }
 
-TEST_F(CaseOperations, ABlankSubjectIsRefusedWhateverTheSettings) {
-  auto item = OpenCase("7");
-  item->SetSubject("   ");
-  EXPECT_EQ(PerformCheckBeforeMarkingComplete(*item),
+TEST_F(CaseOperations, AFailedCheckKeepsTheCaseOpen) {
+  auto blank_subject = OpenCase("7");
+  blank_subject->SetSubject("   ");
+  EXPECT_EQ(PerformCheckBeforeMarkingComplete(*blank_subject),
             "Subject field is mandatory and should not be empty!");
-  EXPECT_FALSE(MarkComplete(item, MandatoryCheck::Run));
+  EXPECT_FALSE(MarkComplete(blank_subject, MandatoryCheck::Run));
   EXPECT_TRUE(Renderer().Saw("Subject field is mandatory"))
       << Renderer().TranscriptText();
-  EXPECT_TRUE(IsIn(Ongoing(), "7"));
-}
 
-TEST_F(CaseOperations, AMissingMandatoryStatusKeepsTheCaseOpen) {
   Set("sdoMandatoryStatus", "1");
-  auto item = OpenCase("7");
-  EXPECT_FALSE(MarkComplete(item, MandatoryCheck::Run));
+  EXPECT_FALSE(MarkComplete(OpenCase("8"), MandatoryCheck::Run));
   EXPECT_TRUE(Renderer().Saw("Status field is mandatory")) << Renderer().TranscriptText();
-  auto stored = GetCaseItemFromID("7");
-  EXPECT_TRUE(IsIn(Ongoing(), "7"));
-  EXPECT_EQ(ReadItemText(*stored, caseprop::kClosed), "0");
-  EXPECT_EQ(stored->MessageClass(), kCaseMessageClass);
+  for (const char* number : {"7", "8"}) {
+    auto stored = GetCaseItemFromID(number);
+    EXPECT_TRUE(IsIn(Ongoing(), number));
+    EXPECT_EQ(ReadItemText(*stored, caseprop::kClosed), "0");
+    EXPECT_EQ(stored->MessageClass(), kCaseMessageClass);
+  }
 }
 
 TEST_F(CaseOperations, TheSkipFlagClosesACaseWithEmptyMandatoryFields) {
@@ -203,10 +201,15 @@ TEST_F(CaseOperations, ClosingMovesTheCaseToResolvedMarkedClosedAndLogged) {
 
 TEST_F(CaseOperations, ClosingWithoutTimeSpentAddsTheDefaultMinutesOnce) {
   Set("sdoMandatoryTimeSpent", "1");
-  auto item = OpenCase("7");
-  WriteItemProperty(*item, caseprop::kTimeSpent, Variant(0), VarType::Long);
-  item->Save();
-  ASSERT_TRUE(MarkComplete(item, MandatoryCheck::Run)) << Renderer().TranscriptText();
+  for (const auto& [number, minutes] : {std::pair{"7", 0}, std::pair{"8", 30}}) {
+    auto item = OpenCase(number);
+    WriteItemProperty(*item, caseprop::kTimeSpent, Variant(minutes), VarType::Long);
+    item->Save();
+    ASSERT_TRUE(MarkComplete(item, MandatoryCheck::Run)) << Renderer().TranscriptText();
+  }
+  EXPECT_EQ(ReadItemText(*GetCaseItemFromID("8"), caseprop::kTimeSpentDescription), "");
+  EXPECT_EQ(ReadItemLong(*GetCaseItemFromID("8"), caseprop::kTimeSpent), 30);
+
   auto closed = GetCaseItemFromID("7");
   cWorks works;
   works.FromXML(ReadItemText(*closed, caseprop::kTimeSpentDescription));
@@ -221,17 +224,6 @@ TEST_F(CaseOperations, ClosingWithoutTimeSpentAddsTheDefaultMinutesOnce) {
   works = cWorks{};
   works.FromXML(ReadItemText(*GetCaseItemFromID("7"), caseprop::kTimeSpentDescription));
   EXPECT_EQ(works.Count(), 1u);
-}
-
-TEST_F(CaseOperations, ClosingACaseWithTimeSpentAddsNoDefaultTime) {
-  Set("sdoMandatoryTimeSpent", "1");
-  auto item = OpenCase("7");
-  WriteItemProperty(*item, caseprop::kTimeSpent, Variant(30), VarType::Long);
-  item->Save();
-  ASSERT_TRUE(MarkComplete(item, MandatoryCheck::Run));
-  auto closed = GetCaseItemFromID("7");
-  EXPECT_EQ(ReadItemText(*closed, caseprop::kTimeSpentDescription), "");
-  EXPECT_EQ(ReadItemLong(*closed, caseprop::kTimeSpent), 30);
 }
 
 TEST_F(CaseOperations, ClosingSendsTheClosedMailAndSmsToTheCaller) {
@@ -327,19 +319,20 @@ TEST_F(CaseOperations, ReOpeningTellsTheTechnicians) {
   EXPECT_EQ(sms_[0].number, "555-0102");
 }
 
-TEST_F(CaseOperations, ReOpeningAnsweredNoLeavesTheCaseClosed) {
+TEST_F(CaseOperations, AnsweringNoOrReOpeningAnOpenCaseChangesNothing) {
   auto closed = ClosedCase("7");
   Renderer().Answer(MsgBoxResult::No, "Are you sure you want to re-open Case #7?");
   EXPECT_FALSE(ReOpenCase(closed, Confirm::Ask));
-  EXPECT_EQ(Renderer().PendingAnswers(), 0u);
   EXPECT_TRUE(IsIn(Resolved(), "7"));
   EXPECT_EQ(ReadItemText(*GetCaseItemFromID("7"), caseprop::kClosed), "1");
-}
 
-TEST_F(CaseOperations, AnOpenCaseIsNotReOpened) {
-  auto item = OpenCase("7");
-  EXPECT_FALSE(ReOpenCase(item, Confirm::DontAsk));
-  EXPECT_FALSE(LogHas(*GetCaseItemFromID("7"), "Case re-opened ("));
+  auto open = OpenCase("8");
+  EXPECT_FALSE(ReOpenCase(open, Confirm::DontAsk));
+  EXPECT_FALSE(LogHas(*GetCaseItemFromID("8"), "Case re-opened ("));
+  Renderer().Answer(MsgBoxResult::No, "Are you sure you want to delete the case");
+  EXPECT_FALSE(DeleteSelectedCase(open, Confirm::Ask));
+  EXPECT_NE(GetCaseItemFromID("8"), nullptr);
+  EXPECT_EQ(Renderer().PendingAnswers(), 0u);
 }
 
 TEST_F(CaseOperations, TheOperationsByEntryIDFindTheirCaseAndIgnoreAnUnknownOne) {
@@ -387,13 +380,6 @@ TEST_F(CaseOperations, DeletingRemovesTheCaseItsMailsAndItsDueDateEntries) {
   EXPECT_EQ(history->Items()->Item(1)->BillingInformation(), "8");
   EXPECT_EQ(Default(host::DefaultFolder::DeletedItems)->Items()->Count(), 2);
   EXPECT_EQ(GetScheduleFolder()->Items()->Count(), 0);
-}
-
-TEST_F(CaseOperations, DeletingAnsweredNoKeepsEverything) {
-  auto item = OpenCase("7");
-  Renderer().Answer(MsgBoxResult::No, "Are you sure you want to delete the case");
-  EXPECT_FALSE(DeleteSelectedCase(item, Confirm::Ask));
-  EXPECT_NE(GetCaseItemFromID("7"), nullptr);
 }
 
 TEST_F(CaseOperations, RemovingMailsOfANumberWithAQuoteMatchesOnlyThatNumber) {

@@ -25,8 +25,7 @@ TEST(NotificationCodes, TableGivesTemplatesSuffixAndLinkBlock) {
       {19, "sdoEmailTechniciansWhenCallerReplies",
        "sdoEmailTechniciansWhenCallerRepliesSubject", SubjectSuffix::Yes, LinkBlock::No},
       {22, "sdoSLASMSSupervisors", "", SubjectSuffix::No, LinkBlock::No},
-      {28, "sdoEmailCaller", "sdoEmailCallerSubject", SubjectSuffix::No, LinkBlock::No},
-  };
+      {28, "sdoEmailCaller", "sdoEmailCallerSubject", SubjectSuffix::No, LinkBlock::No}};
   for (const auto& c : cases) {
     const NotificationCode* entry = FindNotificationCode(c.code);
     ASSERT_NE(entry, nullptr) << c.code;
@@ -49,20 +48,10 @@ TEST(NotificationCodes, VariableReplacementLeavesLongerVariablesAlone) {
       {"VNH_CUSTOMFIELD10/VNH_CUSTOMFIELD1", "VNH_CUSTOMFIELD1", "VNH_CUSTOMFIELD10/X"},
       {"[VNH_STATUS]VNH_STATUSx", "VNH_STATUS", "[X]Xx"},
       {"vnh_status", "VNH_STATUS", "vnh_status"},
-      {"", "VNH_STATUS", ""},
-  };
+      {"", "VNH_STATUS", ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(ReplaceTemplateVariable(c.text, c.variable, "X"), c.expected) << c.text;
   }
-}
-
-TEST(NotificationCodes, WebAccessLoginTableHasUserAndPasswordRows) {
-  EXPECT_EQ(WebAccessLoginTable("ann@example.com", "s3cret"),
-            "<table border=\"0\" width=\"300\">"
-            "<tr><td width=\"26%\">Username</td><td width=\"4%\">:</td>"
-            "<td width=\"65%\">ann@example.com</td></tr>"
-            "<tr><td width=\"26%\">Password</td><td width=\"4%\">:</td>"
-            "<td width=\"65%\">s3cret</td></tr></table>");
 }
 
 class CaseRendering : public testsupport::CaseTest {
@@ -92,23 +81,19 @@ class CaseRendering : public testsupport::CaseTest {
   cCase c_;
 };
 
-TEST_F(CaseRendering, PrintWithBlankTemplateRendersTheCallerEmailPage) {
+TEST_F(CaseRendering,
+       PrintWithBlankTemplateRendersTheCallerEmailPageAndUnknownCodesNothing) {
   Template("sdoPrint", "  ");
   Template("sdoEmailCaller", "");
-  std::string printed = c_.ToHTML(2);
-  EXPECT_NE(printed.find("HW-17"), std::string::npos);
-  EXPECT_EQ(printed, c_.ToHTML(3));
+  EXPECT_NE(c_.ToHTML(2).find("HW-17"), std::string::npos);
+  EXPECT_EQ(c_.ToHTML(2), c_.ToHTML(3));
+  EXPECT_EQ(c_.ToSubjectHTML(2), "");
   Template("sdoPrint", "Sheet VNH_CASENUMBER");
   EXPECT_EQ(c_.ToHTML(2), "Sheet HW-17");
-}
-
-TEST_F(CaseRendering, CodesWithoutTemplateRenderNothing) {
-  Template("sdoEmailCaller", "VNH_CASENUMBER");
   for (int32_t code : {23, 24, 1, 29}) {
     EXPECT_EQ(c_.ToHTML(code), "") << code;
     EXPECT_EQ(c_.ToSubjectHTML(code), "") << code;
   }
-  EXPECT_EQ(c_.ToSubjectHTML(2), "");
 }
 
 TEST_F(CaseRendering, SubjectKeepsOneCaseTagAndTechnicianMailsSaySystemGenerated) {
@@ -118,17 +103,23 @@ TEST_F(CaseRendering, SubjectKeepsOneCaseTagAndTechnicianMailsSaySystemGenerated
   EXPECT_EQ(c_.ToSubjectHTML(10), "[HW-17] Printer jam (System Generated)");
 }
 
-TEST_F(CaseRendering, NotesBreakLinesWithBr) {
+TEST_F(CaseRendering, NotificationsAndTheCaseBodyRenderVariablesEachTheirWay) {
   c_.Notes = "Called back\r\nNo answer";
-  Template("sdoEmailCaller", "VNH_NOTES");
-  EXPECT_EQ(c_.ToHTML(3), "Called back<br>No answer");
-}
+  Template("sdoEmailCaller", "VNH_NOTES due VNH_DUEDATE_SHORT");
+  EXPECT_EQ(c_.ToHTML(3), "Called back<br>No answer due VNH_DUEDATE_SHORT");
+  EXPECT_EQ(c_.ReplaceMailBodyWithValues("due VNH_DUEDATE_SHORT"),
+            "due " + ShortDateText(c_.DueDate));
 
-TEST_F(CaseRendering, ShortDatesOnlyInTheCaseBody) {
-  const char* text = "due VNH_DUEDATE_SHORT";
-  Template("sdoEmailCaller", text);
-  EXPECT_EQ(c_.ToHTML(3), text);
-  EXPECT_EQ(c_.ReplaceMailBodyWithValues(text), "due " + ShortDateText(c_.DueDate));
+  const char* text = "VNH_SUBJECT|VNH_EMAILBODY";
+  EXPECT_EQ(c_.ReplaceCaseVariablesToEmailBody(text),
+            "[HW-17] Printer jam|<p>The printer jams.</p>");
+  EXPECT_EQ(c_.ReplaceMailBodyWithValues(text), "Printer jam|VNH_EMAILBODY");
+  EXPECT_EQ(c_.ReplaceMailBodyWithValues("  "), "  ");
+
+  // A value holding a later variable is replaced again; an earlier one is not.
+  c_.Subject = "Stuck in VNH_STATUS";
+  c_.Status = "VNH_SUBJECT";
+  EXPECT_EQ(c_.ReplaceCaseVariablesToEmailBody("VNH_SUBJECT"), "Stuck in VNH_SUBJECT");
 }
 
 TEST_F(CaseRendering, MissingListsStayInNotificationsAndVanishFromTheCaseBody) {
@@ -158,20 +149,6 @@ TEST_F(CaseRendering, TechnicianMailsStartWithTheOpenCaseBlock) {
   EXPECT_TRUE(html.ends_with("</div>\r\nAssigned HW-17"));
   Template("sdoEmailCaller", "Plain");
   EXPECT_EQ(c_.ToHTML(3), "Plain");
-}
-
-TEST_F(CaseRendering, ValueHoldingALaterVariableIsReplacedAndAnEarlierOneIsNot) {
-  c_.Subject = "Stuck in VNH_STATUS";
-  c_.Status = "VNH_SUBJECT";
-  EXPECT_EQ(c_.ReplaceCaseVariablesToEmailBody("VNH_SUBJECT"), "Stuck in VNH_SUBJECT");
-}
-
-TEST_F(CaseRendering, EachRenderingTakesItsOwnSubjectForm) {
-  const char* text = "VNH_SUBJECT|VNH_EMAILBODY";
-  EXPECT_EQ(c_.ReplaceCaseVariablesToEmailBody(text),
-            "[HW-17] Printer jam|<p>The printer jams.</p>");
-  EXPECT_EQ(c_.ReplaceMailBodyWithValues(text), "Printer jam|VNH_EMAILBODY");
-  EXPECT_EQ(c_.ReplaceMailBodyWithValues("  "), "  ");
 }
 
 TEST_F(CaseRendering, SettingsAndCallerListFillManagersAndWebAccess) {

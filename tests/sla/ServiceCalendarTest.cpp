@@ -105,17 +105,26 @@ TEST(ServiceCalendar, DueDateNeverFallsOnTheWeekendNorBeforeTheStart) {
   }
 }
 
-TEST(ServiceCalendar, AWindowWithoutHoursCountsAsServiceHoursOff) {
-  const ServiceCalendar empty_windows[] = {
-      Weekdays(Hours::On, TimeSerial(8, 0, 0), TimeSerial(8, 0, 0)),
-      Weekdays(Hours::On, TimeSerial(8, 0, 0), TimeSerial(8, 45, 0)),
-      Weekdays(Hours::On, TimeSerial(17, 0, 0), TimeSerial(8, 0, 0)),
-      Weekdays(Hours::On, Date(), Date()),
-  };
+TEST(ServiceCalendar, ServiceHoursPerDayCountHourBoundariesAndNoneMeansHoursOff) {
+  struct {
+    Date start, end;
+    int32_t hours;
+  } cases[] = {{TimeSerial(8, 0, 0), TimeSerial(17, 0, 0), 9},
+               {TimeSerial(8, 30, 0), TimeSerial(17, 0, 0), 9},
+               {TimeSerial(8, 59, 0), TimeSerial(17, 59, 0), 9},
+               {TimeSerial(8, 0, 0), TimeSerial(8, 0, 0), 0},
+               {TimeSerial(8, 0, 0), TimeSerial(8, 59, 0), 0},
+               {TimeSerial(17, 0, 0), TimeSerial(8, 0, 0), -9},
+               {Date(), Date(), 0}};
   const ServiceCalendar off = Weekdays(Hours::Off);
-  for (const ServiceCalendar& calendar : empty_windows) {
+  EXPECT_EQ(off.HoursPerResponseDay(), 24);
+  for (const auto& c : cases) {
+    ServiceCalendar calendar = Weekdays(Hours::On, c.start, c.end);
+    EXPECT_EQ(calendar.ServiceHoursPerDay(), c.hours) << Text(c.start);
+    EXPECT_EQ(calendar.HoursPerResponseDay(), c.hours > 0 ? c.hours : 24);
+    if (c.hours > 0) continue;
+    // A window without a whole hour counts as no service hours at all.
     EXPECT_FALSE(calendar.UsesServiceHours());
-    EXPECT_EQ(calendar.HoursPerResponseDay(), 24);
     for (Date start : {At(2026, 12, 7, 7), At(2026, 12, 11, 18), At(2026, 12, 13, 12)}) {
       for (int64_t response : {4, 9, 50}) {
         EXPECT_EQ(Text(calendar.DueDate(response, start, start)),
@@ -123,24 +132,6 @@ TEST(ServiceCalendar, AWindowWithoutHoursCountsAsServiceHoursOff) {
       }
     }
   }
-}
-
-TEST(ServiceCalendar, ServiceHoursPerDayCountsHourBoundaries) {
-  struct {
-    Date start, end;
-    int32_t hours;
-  } cases[] = {
-      {TimeSerial(8, 0, 0), TimeSerial(17, 0, 0), 9},
-      {TimeSerial(8, 30, 0), TimeSerial(17, 0, 0), 9},
-      {TimeSerial(8, 59, 0), TimeSerial(17, 59, 0), 9},
-      {TimeSerial(8, 0, 0), TimeSerial(8, 59, 0), 0},
-  };
-  for (const auto& c : cases) {
-    ServiceCalendar calendar = Weekdays(Hours::On, c.start, c.end);
-    EXPECT_EQ(calendar.ServiceHoursPerDay(), c.hours) << Text(c.start);
-    EXPECT_EQ(calendar.HoursPerResponseDay(), c.hours > 0 ? c.hours : 24);
-  }
-  EXPECT_EQ(Weekdays(Hours::Off).HoursPerResponseDay(), 24);
 }
 
 TEST(ServiceCalendar, ReadsTheServiceWeekFromTheGeneralSettings) {
@@ -202,43 +193,23 @@ TEST(cSLA, ResponseTimesConvertToHours) {
     const char* text;
     int32_t hours_of_9;  // with 9 hours per day
     int32_t hours_of_24;
-  } cases[] = {
-      {"1-hr", 1, 1},
-      {"2-hrs", 2, 2},
-      {"3-hrs", 3, 3},
-      {"4-hrs", 4, 4},
-      {"5-hrs", 5, 5},
-      {"6-hrs", 6, 6},
-      {"7-hrs", 7, 7},
-      {"8-hrs", 8, 8},
-      {"9-hrs", 9, 9},
-      {"10-hrs", 10, 10},
-      {"11-hrs", 11, 11},
-      {"12-hrs", 12, 12},
-      {"15-hrs", 15, 15},
-      {"20-hrs", 20, 20},
-      {"1-day", 9, 24},
-      {"2-days", 18, 48},
-      {"3-days", 27, 72},
-      {"4-days", 36, 96},
-      {"5-days", 45, 120},
-      {"6-days", 54, 144},
-      {"1-week", 63, 168},
-      {"8-days", 72, 192},
-      {"9-days", 81, 216},
-      {"10-days", 90, 240},
-      {"11-days", 99, 264},
-      {"12-days", 108, 288},
-      {"13-days", 117, 312},
-      {"2-weeks", 126, 336},
-      {"3-weeks", 189, 504},
-      {"1-month", 270, 720},
-      {"", 0, 0},
-      {"1-Day", 0, 0},
-      {"1-hrs", 0, 0},
-      {"2 days", 0, 0},
-      {" 1-hr", 0, 0},
-  };
+  } cases[] = {{"1-hr", 1, 1},
+               {"2-hrs", 2, 2},
+               {"12-hrs", 12, 12},
+               {"20-hrs", 20, 20},
+               {"1-day", 9, 24},
+               {"2-days", 18, 48},
+               {"6-days", 54, 144},
+               {"1-week", 63, 168},
+               {"13-days", 117, 312},
+               {"2-weeks", 126, 336},
+               {"3-weeks", 189, 504},
+               {"1-month", 270, 720},
+               {"", 0, 0},
+               {"1-Day", 0, 0},
+               {"1-hrs", 0, 0},
+               {"2 days", 0, 0},
+               {" 1-hr", 0, 0}};
   for (const auto& c : cases) {
     cSLA sla{"Gold", "High", c.text};
     EXPECT_EQ(sla.ResponseTimeInHours(9), c.hours_of_9) << c.text;
@@ -256,13 +227,6 @@ TEST(cSLA, PriorityMapsToImportance) {
     EXPECT_EQ((cSLA{"Gold", c.priority, "1-hr"}.OutlookPriority()), c.importance)
         << c.priority;
   }
-}
-
-TEST(SharedServiceCalendar, IsTheDefaultWithoutSettings) {
-  const ServiceCalendar& calendar = SharedServiceCalendar();
-  EXPECT_EQ(calendar.FirstServiceDay, 2);
-  EXPECT_EQ(calendar.LastServiceDay, 7);
-  EXPECT_FALSE(calendar.ServiceHoursEnabled);
 }
 
 class ApplySLATest : public testsupport::CaseTest {

@@ -30,17 +30,14 @@ TEST_F(CaseLookup, UnknownNumbersAndQuotesFindNothingWithoutAnError) {
   EXPECT_FALSE(ErrorReportShown());
 }
 
-TEST_F(CaseLookup, ExistingCaseIdIsTheFirstTagNamingACase) {
-  SavedCaseItem(Resolved(), "17");
+TEST_F(CaseLookup, ExistingCaseIdIsTheFirstTagNamingACaseAndGivesItsEntryId) {
+  auto item = SavedCaseItem(Resolved(), "17");
   EXPECT_EQ(ExtractExistingCaseID("Re: [99] [HW-17] Printer"), "17");
   EXPECT_EQ(ExtractExistingCaseID("Re: [Urgent] [99] Printer"), "");
   EXPECT_EQ(ExtractExistingCaseID("Re: Printer 17"), "");
-}
 
-TEST_F(CaseLookup, PrefixFromCaseIdHandsBackTheEntryId) {
-  auto item = SavedCaseItem(Ongoing(), "42");
   std::string entry_id = "stale";
-  EXPECT_EQ(SetPrefixCodeFromCaseID("42", entry_id), "");  // prefix codes are off
+  EXPECT_EQ(SetPrefixCodeFromCaseID("17", entry_id), "");  // prefix codes are off
   EXPECT_EQ(entry_id, item->EntryID());
   EXPECT_EQ(SetPrefixCodeFromCaseID("43", entry_id), "");
   EXPECT_EQ(entry_id, "");

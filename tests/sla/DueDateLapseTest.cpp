@@ -122,10 +122,18 @@ TEST_F(DueDateLapseTest, ALapsedCaseNotifiesItsTechniciansOnceEvenAfterARestart)
   EXPECT_EQ(Outbox().size(), 1u);
 }
 
-TEST_F(DueDateLapseTest, AMovedDueDateLapsesAndNotifiesAgain) {
+TEST_F(DueDateLapseTest,
+       ALapsedCaseIsLoggedAndMarkedAndNotifiesAgainWhenItsDueDateMoves) {
+  SetGeneral("sdoCaseOptionStatusDueDateLapsedCase", "Overdue");
   auto item = CaseDue("7", At(9, 9));
   ASSERT_EQ(CheckLapsedDueDates(kNow), 1);
   auto stored = Reread(item);
+  EXPECT_EQ(ReadItemText(*stored, caseprop::kStatus), "Overdue");
+  EXPECT_NE(ReadItemText(*stored, caseprop::kLog).find("Due-date lapsed ("),
+            std::string::npos);
+  EXPECT_EQ(ReadItemText(*stored, kDueDateLapsedNotifiedProperty),
+            SortableDateText(At(9, 9)));
+
   WriteCaseDueDate(*stored, At(10, 11));
   stored->Save();
   EXPECT_EQ(CheckLapsedDueDates(kNow), 1);
@@ -168,18 +176,6 @@ TEST_F(DueDateLapseTest, HoursBeforeTimingWarnsAheadOfTheDueDate) {
   EXPECT_EQ(CheckLapsedDueDates(kNow), 1);
   ASSERT_EQ(Outbox().size(), 1u);
   EXPECT_NE(Outbox()[0]->Subject().find("[7]"), std::string::npos);
-}
-
-TEST_F(DueDateLapseTest, TheCaseGetsLogEntry17AndTheLapsedStatus) {
-  SetGeneral("sdoCaseOptionStatusDueDateLapsedCase", "Overdue");
-  auto item = CaseDue("7", At(10, 9));
-  ASSERT_EQ(CheckLapsedDueDates(kNow), 1);
-  auto stored = Reread(item);
-  EXPECT_EQ(ReadItemText(*stored, caseprop::kStatus), "Overdue");
-  EXPECT_NE(ReadItemText(*stored, caseprop::kLog).find("Due-date lapsed ("),
-            std::string::npos);
-  EXPECT_EQ(ReadItemText(*stored, kDueDateLapsedNotifiedProperty),
-            SortableDateText(At(10, 9)));
 }
 
 TEST_F(DueDateLapseTest, SupervisorsFoundInTheTechnicianListGetTheSlaBreachByMailAndSms) {

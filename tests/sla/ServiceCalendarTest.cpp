@@ -239,7 +239,8 @@ class ApplySLATest : public testsupport::CaseTest {
   const Date monday_ = At(2026, 12, 7, 15);
 };
 
-TEST_F(ApplySLATest, WritesTheImportanceAndTheDueDateWithItsCompanions) {
+TEST_F(ApplySLATest,
+       WritesTheImportanceAndTheDueDateWithItsCompanionsOrNothingWhenUnknown) {
   auto item = NewOngoingItem();
   ServiceCalendar calendar = Weekdays(Hours::On);
   ASSERT_TRUE(ApplySLAToCaseItem(*item, "gold", slas_, calendar, monday_));
@@ -254,16 +255,13 @@ TEST_F(ApplySLATest, WritesTheImportanceAndTheDueDateWithItsCompanions) {
   ASSERT_TRUE(ApplySLAToCaseItem(*item, "Bronze", slas_, calendar, monday_));
   EXPECT_EQ(item->Importance(), 0);
   EXPECT_EQ(Text(ReadItemDate(*item, caseprop::kDueDate)), Text(At(2026, 12, 9, 15)));
-}
 
-TEST_F(ApplySLATest, AnUnknownSLAChangesNothing) {
-  auto item = NewOngoingItem();
-  item->SetImportance(2);
-  EXPECT_FALSE(
-      ApplySLAToCaseItem(*item, "Platinum", slas_, Weekdays(Hours::Off), monday_));
-  EXPECT_EQ(item->Importance(), 2);
-  EXPECT_TRUE(ReadItemDate(*item, caseprop::kDueDate).IsZero());
-  EXPECT_EQ(ReadItemText(*item, caseprop::kDueDateS), "");
+  auto untouched = NewOngoingItem();
+  untouched->SetImportance(2);
+  EXPECT_FALSE(ApplySLAToCaseItem(*untouched, "Platinum", slas_, calendar, monday_));
+  EXPECT_EQ(untouched->Importance(), 2);
+  EXPECT_TRUE(ReadItemDate(*untouched, caseprop::kDueDate).IsZero());
+  EXPECT_EQ(ReadItemText(*untouched, caseprop::kDueDateS), "");
 }
 
 TEST_F(ApplySLATest, SharedCalendarFollowsTheLoadedSettings) {

@@ -138,7 +138,11 @@ TEST_F(CaseNumberingTest, OverflowIsReportedAndIssuesNothing) {
   EXPECT_EQ(GetNewCaseID(), 0);
   EXPECT_NE(report.find("SettingsData.GetNewCaseID"), std::string::npos) << report;
   EXPECT_EQ(StoredCounters(), "CaseIDCount;2147483647");
+}
 
+// Apart from the test above: the report shuts the add-in down.
+TEST_F(CaseNumberingTest, SaveCaseIDReportsOverflow) {
+  std::string report;
   ExpectReport(report);
   EXPECT_EQ(SaveCaseID(std::numeric_limits<int32_t>::max()), 0);
   EXPECT_NE(report.find("SettingsData.SaveCaseID"), std::string::npos) << report;

@@ -2,9 +2,8 @@
 
 #include <sstream>
 
-#include "app/Commands.h"
+#include "app/CommandTestSupport.h"
 #include "case/CaseProperties.h"
-#include "case/HelpdeskTestSupport.h"
 #include "case/ItemProperty.h"
 #include "case/cLogsList.h"
 #include "host/os/TempDir.h"
@@ -15,7 +14,7 @@
 namespace zanvoro {
 namespace {
 
-class CaseShow : public testsupport::HelpdeskTest {
+class CaseShow : public testsupport::CommandTest {
  protected:
   CaseShow() {
     made_ = MakeHelpdesk("helpdesk.zdb", "", Registration::ForUser);
@@ -46,15 +45,7 @@ class CaseShow : public testsupport::HelpdeskTest {
     item->Save();
   }
 
-  int Run(std::vector<std::string> words) {
-    std::vector<const char*> argv = {"zanvoro", "--profile", profile_.folder.c_str()};
-    for (const std::string& word : words) argv.push_back(word.c_str());
-    return app::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out_, err_);
-  }
-
   NewHelpdesk made_;
-  std::ostringstream out_;
-  std::ostringstream err_;
 };
 
 TEST_F(CaseShow, PrintsTheFieldsLogAndWorkOfACase) {

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
-#include "app/Commands.h"
+#include "app/CommandTestSupport.h"
 #include "case/CaseProperties.h"
-#include "case/HelpdeskTestSupport.h"
 #include "case/ItemProperty.h"
 #include "case/cCase.h"
 #include "case/cLogsList.h"
@@ -17,7 +16,7 @@
 namespace zanvoro {
 namespace {
 
-class ListCommands : public testsupport::HelpdeskTest {
+class ListCommands : public testsupport::CommandTest {
  protected:
   ListCommands() {
     made_ = MakeHelpdesk("helpdesk.zdb", "", Registration::ForUser);
@@ -59,17 +58,7 @@ class ListCommands : public testsupport::HelpdeskTest {
     item->Save();
   }
 
-  int Run(std::vector<std::string> words) {
-    out_.str("");
-    err_.str("");
-    std::vector<const char*> argv = {"zanvoro", "--profile", profile_.folder.c_str()};
-    for (const std::string& word : words) argv.push_back(word.c_str());
-    return app::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out_, err_);
-  }
-
   NewHelpdesk made_;
-  std::ostringstream out_;
-  std::ostringstream err_;
 };
 
 TEST_F(ListCommands, CaseListPrintsTheOpenCasesOneLineEachInNumberOrder) {

@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Commands.h"
-#include "case/HelpdeskTestSupport.h"
+#include "app/CommandTestSupport.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
 
@@ -14,7 +13,7 @@ namespace {
 
 // `zanvoro monitor ...` on a helpdesk of the profile's user, with a folder
 // "Support" in the user's mailbox.
-class MonitorCommands : public testsupport::HelpdeskTest {
+class MonitorCommands : public testsupport::CommandTest {
  protected:
   MonitorCommands() {
     NewHelpdesk made = MakeHelpdesk("helpdesk.zdb", "", Registration::ForUser);
@@ -26,18 +25,8 @@ class MonitorCommands : public testsupport::HelpdeskTest {
     ongoing_path_ = session->GetFolderFromID(made.folders[0].EntryID)->FolderPath();
   }
 
-  int Run(std::vector<std::string> words) {
-    out_.str("");
-    err_.str("");
-    std::vector<const char*> argv = {"zanvoro", "--profile", profile_.folder.c_str()};
-    for (const std::string& word : words) argv.push_back(word.c_str());
-    return app::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out_, err_);
-  }
-
   std::string support_path_;
   std::string ongoing_path_;
-  std::ostringstream out_;
-  std::ostringstream err_;
 };
 
 TEST_F(MonitorCommands, AddedFolderIsListedWithItsModeUntilRemoved) {

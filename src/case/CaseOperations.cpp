@@ -44,12 +44,6 @@ constexpr int32_t kCaseReOpenSms = 9;
 constexpr const char* kMandatoryFieldFallback =
     "[FIELD] field is mandatory and should not be empty!";
 
-const cGlobalSettings& RequireSettings() {
-  const cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings) throw Error(err::kObjectRequired, "The global settings are not loaded.");
-  return *settings;
-}
-
 bool SettingOn(const cGlobalSettings& settings, std::string_view key) {
   return CLng(settings.GeneralSettings.GetValue(key, VarType::Long)) != 0;
 }
@@ -253,7 +247,7 @@ std::string PerformCheckBeforeMarkingComplete(host::Item& item) {
   return Trap("CaseCode.PerformCheckBeforeMarkingComplete", std::string{}, [&] {
     // Without a subject nobody can tell the case apart, whatever the settings.
     if (Trim(item.Subject()).empty()) return MissingFieldMessage(CONST_SUBJECT);
-    const cGlobalSettings& settings = RequireSettings();
+    const cGlobalSettings& settings = RequireGlobalSettings();
     for (const MandatoryField& field : kMandatoryFields) {
       if (!SettingOn(settings, field.setting)) continue;
       if (field.hidden_by && SettingOn(settings, field.hidden_by)) continue;
@@ -279,7 +273,7 @@ bool MarkComplete(const std::shared_ptr<host::Item>& item, MandatoryCheck check)
         return false;
       }
     }
-    const cGlobalSettings& settings = RequireSettings();
+    const cGlobalSettings& settings = RequireGlobalSettings();
     auto resolved = GetResolvedFolder();
     if (!resolved) {
       host::MsgBox("Cannot find Resolved cases folder!", host::vbCritical,
@@ -385,7 +379,7 @@ bool ReOpenCase(const std::shared_ptr<host::Item>& item, Confirm confirm) {
     }
 
     std::shared_ptr<host::Item> reopened = FindMovedCase(ongoing, case_number, moved);
-    const cGlobalSettings& settings = RequireSettings();
+    const cGlobalSettings& settings = RequireGlobalSettings();
     const std::string status = SettingText(settings, "sdoCaseOptionStatusReOpenedCase");
     const std::string sla = SettingText(settings, "sdoCaseOptionSLAReopenedCase");
     if (!status.empty() || !sla.empty()) {

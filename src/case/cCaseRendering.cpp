@@ -246,16 +246,8 @@ struct RenderRules {
   TextKind kind;
 };
 
-cGlobalSettings& RequireSettings() {
-  cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings) {
-    Raise(Error(err::kObjectRequired, "The global settings are not loaded.", "Case"));
-  }
-  return *settings;
-}
-
 std::string GeneralSetting(std::string_view key) {
-  return CStr(RequireSettings().GeneralSettings.GetValue(key, VarType::String));
+  return CStr(RequireGlobalSettings().GeneralSettings.GetValue(key, VarType::String));
 }
 
 std::optional<std::string> MissingListValue(const RenderRules& rules) {
@@ -405,7 +397,7 @@ std::optional<std::string> VariableValue(const cCase& c, Var v,
       return c.CaseLink;
     case Var::WebAccessLogin: {
       if (!c.Caller) return std::nullopt;
-      const cCaller* known = RequireSettings().Callers.Find(c.Caller->Email);
+      const cCaller* known = RequireGlobalSettings().Callers.Find(c.Caller->Email);
       return WebAccessLoginTable(c.Caller->Email, known ? known->Password : "");
     }
     case Var::WebAccessURL:
@@ -451,7 +443,7 @@ std::string cCase::ToHTML(int32_t code) const {
   Trap("Case.ToHTML", [&] {
     const NotificationCode* entry = FindNotificationCode(code);
     if (!entry) return;
-    text = RequireSettings().MessageTemplates.GetValue(entry->body_template);
+    text = RequireGlobalSettings().MessageTemplates.GetValue(entry->body_template);
     if (!entry->blank_body_resource.empty() && Trim(text).empty()) {
       text = DefaultTemplateResource(entry->blank_body_resource, DefaultLanguage());
     }
@@ -467,7 +459,7 @@ std::string cCase::ToSubjectHTML(int32_t code) const {
   Trap("Case.ToSubjectHTML", [&] {
     const NotificationCode* entry = FindNotificationCode(code);
     if (!entry || entry->subject_template.empty()) return;
-    text = RequireSettings().MessageTemplates.GetValue(entry->subject_template);
+    text = RequireGlobalSettings().MessageTemplates.GetValue(entry->subject_template);
     if (entry->subject_suffix == SubjectSuffix::Yes) text += kSystemGeneratedSuffix;
     Substitute(text, *this, kSubjectOrder,
                {SubjectForm::WithoutFirstTag, TextKind::Notification});

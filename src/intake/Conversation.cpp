@@ -25,10 +25,6 @@ bool Contains(std::string_view text, std::string_view part) {
 }
 
 // Nothing but white space (line breaks included).
-bool IsBlank(std::string_view text) {
-  return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
-}
-
 // The mail client keeps HTML bodies from version 12 on.
 bool ClientKeepsHtmlBodies() {
   ZFO_M* addin = ZFO_M::Connected();

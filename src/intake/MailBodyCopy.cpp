@@ -27,10 +27,6 @@ namespace {
 constexpr std::string_view kBitmapObjectName = "picture (device independent bitmap)";
 
 // Nothing but white space (line breaks included).
-bool IsBlank(std::string_view text) {
-  return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
-}
-
 bool IsRichText(host::Item& item) {
   return item.BodyFormat() == static_cast<int32_t>(host::BodyFormat::RichText);
 }

@@ -93,16 +93,6 @@ const KindRule* FindRule(int32_t kind) {
   return nullptr;
 }
 
-cGlobalSettings& RequireSettings() {
-  cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings) throw Error(err::kObjectRequired, "The global settings are not loaded");
-  return *settings;
-}
-
-bool IsBlank(std::string_view text) {
-  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
-}
-
 // The pieces of a list written with any of `separators`, trimmed, empty
 // ones left out.
 std::vector<std::string> SplitList(std::string_view text, std::string_view separators) {
@@ -232,7 +222,7 @@ void SendNotificationSms(std::string_view numbers, int32_t code, const cCase& c)
 // technician list knows for them, where the case's own record has none.
 cTechnicians TechnicianContacts(const cCase& c) {
   cTechnicians contacts;
-  const cGlobalSettings& settings = RequireSettings();
+  const cGlobalSettings& settings = RequireGlobalSettings();
   for (const auto& entry : c.Technicians) {
     cTechnician technician = entry.Value();
     if (const cTechnician* known = settings.Technicians.Find(technician.Name)) {
@@ -287,7 +277,7 @@ std::shared_ptr<host::MAPIFolder> GetSentCopyFolder() {
 
 bool IsNotificationOn(std::string_view key) {
   return Trap("Notify.IsNotificationOn", false, [&] {
-    const cMessageTemplates& templates = RequireSettings().MessageTemplates;
+    const cMessageTemplates& templates = RequireGlobalSettings().MessageTemplates;
     return templates.IsChecked(key) && !IsBlank(templates.GetValue(key));
   });
 }
@@ -376,7 +366,7 @@ void NotifyManagersOfUnassignedCase(cCase& c, host::Item* /*incoming*/) {
     if (managers.empty()) return;
     // Managers are technicians named in the list; the technician list's
     // keys ignore letter case. Anyone else has no address to reach.
-    const cTechnicians& technicians = RequireSettings().Technicians;
+    const cTechnicians& technicians = RequireGlobalSettings().Technicians;
     std::vector<std::string> emails;
     std::vector<std::string> mobiles;
     for (const std::string& name : SplitList(managers, ";,")) {

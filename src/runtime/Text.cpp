@@ -60,6 +60,10 @@ std::string RTrim(std::string_view s) {
                                         : std::string(s.substr(0, last + 1));
 }
 
+bool IsBlank(std::string_view text) {
+  return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
+}
+
 std::string Trim(std::string_view s) {
   size_t first = s.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};

@@ -14,6 +14,8 @@ enum class CompareMode { Binary, Text };
 std::string Trim(std::string_view s);  // spaces only, as the runtime's Trim
 std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
+// Whether `text` holds nothing but spaces, tabs, line breaks and form feeds.
+bool IsBlank(std::string_view text);
 // Upper and lower case of ASCII and Latin-1 letters; other bytes are kept,
 // and so is the length. LCase(a) == LCase(b) exactly when TextEquals(a, b),
 // which makes LCase a key for case-insensitive lookups.

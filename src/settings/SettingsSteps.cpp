@@ -7,6 +7,7 @@
 #include "case/HelpdeskFolders.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
+#include "runtime/Error.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
 #include "settings/SettingsFolderStore.h"
@@ -86,6 +87,12 @@ void InstallSettingsSteps(LaterSteps& steps) {
     std::shared_ptr<host::MAPIFolder> folder = GetSettingsFolder();
     return folder && SettingsFolderWritable(*folder);
   };
+}
+
+cGlobalSettings& RequireGlobalSettings() {
+  cGlobalSettings* settings = SharedGlobalSettings();
+  if (!settings) throw Error(err::kObjectRequired, "The global settings are not loaded.");
+  return *settings;
 }
 
 std::string GeneralSettingText(std::string_view key) {

@@ -27,6 +27,10 @@ void InstallSettingsSteps(LaterSteps& steps);
 // released.
 cGlobalSettings* SharedGlobalSettings();
 
+// The shared settings; raises Error(err::kObjectRequired) when there are
+// none (the add-in is not connected or has not made them).
+cGlobalSettings& RequireGlobalSettings();
+
 // A general setting of the shared settings, for the subsystems that act on
 // them: its text trimmed, as a whole number (0 when missing or not
 // numeric), and whether it is on (not 0). Without shared settings: "", 0,

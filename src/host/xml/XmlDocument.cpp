@@ -8,6 +8,7 @@
 
 #include "host/xml/XmlState.h"
 #include "runtime/Error.h"
+#include "runtime/Text.h"
 
 namespace zanvoro::host {
 
@@ -20,10 +21,6 @@ constexpr int32_t kParseFailed = err::kCallFailed;
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration |
                                    pugi::parse_comments | pugi::parse_pi |
                                    pugi::parse_ws_pcdata_single | pugi::parse_fragment;
-
-bool IsBlank(std::string_view text) {
-  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
-}
 
 // 1-based line and column of a byte offset.
 void Locate(XmlParseError& error, const void* data, size_t size) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,34 +27,52 @@ std::optional<WorkerLock> WorkerLock::Acquire(
   std::error_code ignored;
   std::filesystem::create_directories(profile_folder, ignored);
   std::filesystem::path path = WorkerLockFile(profile_folder);
-  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    throw Error(err::kPathNotFound,
-                "Cannot open " + path.string() + ": " + std::strerror(errno), kSource);
+  // A stopping worker removes the file while it still holds the lock: a lock
+  // won on a file that is no longer at the path is worthless, so try again.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      throw Error(err::kPathNotFound,
+                  "Cannot open " + path.string() + ": " + std::strerror(errno), kSource);
+    }
+    // A record lock goes with the process: a worker that dies releases it.
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (fcntl(fd, F_SETLK, &lock) != 0) {
+      close(fd);
+      return std::nullopt;
+    }
+    struct stat held {
+    }, at_path{};
+    if (fstat(fd, &held) != 0 || stat(path.c_str(), &at_path) != 0 ||
+        held.st_ino != at_path.st_ino || held.st_dev != at_path.st_dev) {
+      close(fd);
+      continue;
+    }
+    std::string pid = std::to_string(getpid()) + "\n";
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, pid.data(), pid.size(), 0) < 0) {
+      int saved = errno;
+      close(fd);
+      throw Error(err::kPathNotFound,
+                  "Cannot write " + path.string() + ": " + std::strerror(saved), kSource);
+    }
+    return WorkerLock(fd, path);
   }
-  // A record lock goes with the process: a worker that dies releases it.
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  if (fcntl(fd, F_SETLK, &lock) != 0) {
-    close(fd);
-    return std::nullopt;
-  }
-  std::string pid = std::to_string(getpid()) + "\n";
-  if (ftruncate(fd, 0) != 0 || pwrite(fd, pid.data(), pid.size(), 0) < 0) {
-    int saved = errno;
-    close(fd);
-    throw Error(err::kPathNotFound,
-                "Cannot write " + path.string() + ": " + std::strerror(saved), kSource);
-  }
-  return WorkerLock(fd);
+  return std::nullopt;
 }
 
 WorkerLock::~WorkerLock() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ < 0) return;
+  std::error_code ignored;
+  std::filesystem::remove(path_, ignored);
+  close(fd_);
 }
 
-WorkerLock::WorkerLock(WorkerLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+WorkerLock::WorkerLock(WorkerLock&& other) noexcept
+    : fd_(other.fd_), path_(std::move(other.path_)) {
+  other.fd_ = -1;
+}
 
 pid_t RunningWorker(const std::filesystem::path& profile_folder) {
   int fd = open(WorkerLockFile(profile_folder).c_str(), O_RDONLY | O_CLOEXEC);

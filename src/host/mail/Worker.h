@@ -1,7 +1,8 @@
 // The send/receive worker of a profile ("ZanvoroProcess") and how others
 // reach it. One worker per profile: it holds a lock on
-// "<profile>/ZanvoroProcess.pid", which names its process id. DeliverNow
-// wakes it with SIGUSR1; SIGTERM asks it to finish the mail in hand and end.
+// "<profile>/ZanvoroProcess.pid", which names its process id, and removes
+// the file when it stops. DeliverNow wakes it with SIGUSR1; SIGTERM asks it
+// to finish the mail in hand and end.
 #pragma once
 
 #include <sys/types.h>
@@ -15,8 +16,9 @@ namespace zanvoro::host {
 class WorkerLock {
  public:
   // Takes the lock and writes this process's id into the file; nullopt when
-  // another live process holds it. Raises Error(err::kPathNotFound) when the
-  // profile folder cannot be written.
+  // another live process holds it. A file left by a process that is gone is
+  // taken over. Raises Error(err::kPathNotFound) when the profile folder
+  // cannot be written. The file is removed when the lock is let go.
   static std::optional<WorkerLock> Acquire(const std::filesystem::path& profile_folder);
   ~WorkerLock();
   WorkerLock(WorkerLock&& other) noexcept;
@@ -25,8 +27,9 @@ class WorkerLock {
   WorkerLock& operator=(const WorkerLock&) = delete;
 
  private:
-  explicit WorkerLock(int fd) : fd_(fd) {}
+  WorkerLock(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
   int fd_ = -1;
+  std::filesystem::path path_;
 };
 
 std::filesystem::path WorkerLockFile(const std::filesystem::path& profile_folder);

@@ -89,6 +89,29 @@ TEST(Worker, DeliverNowWakesTheProfilesWorkerAndSigtermEndsItCleanly) {
   EXPECT_EQ(WaitForExit(pid, std::chrono::seconds(8)), 0) << testing::ReadLog(log);
   EXPECT_EQ(RunningWorker(profile.folder), 0);
   EXPECT_FALSE(DeliverNow(profile.folder));
+  EXPECT_FALSE(fs::exists(WorkerLockFile(profile.folder)));
+}
+
+TEST(Worker, AFileLeftByAWorkerThatDiedIsTakenOver) {
+  testing::TempDir dir;
+  Profile profile = Profile::Load(dir.File("profile"));
+  profile.Save();
+  fs::path log = dir.File("worker.log");
+  pid_t pid = StartWorker(profile.folder, log);
+  ASSERT_TRUE(WaitFor([&] { return RunningWorker(profile.folder) == pid; },
+                      std::chrono::seconds(5)));
+  kill(pid, SIGKILL);
+  EXPECT_EQ(WaitForExit(pid, std::chrono::seconds(5)), -1);
+  ASSERT_TRUE(fs::exists(WorkerLockFile(profile.folder)));
+  EXPECT_EQ(RunningWorker(profile.folder), 0);
+
+  auto lock = WorkerLock::Acquire(profile.folder);
+  ASSERT_TRUE(lock.has_value());
+  EXPECT_EQ(RunningWorker(profile.folder), 0);  // a process sees no lock of its own
+  EXPECT_EQ(testing::ReadLog(WorkerLockFile(profile.folder)),
+            std::to_string(getpid()) + "\n");
+  lock.reset();
+  EXPECT_FALSE(fs::exists(WorkerLockFile(profile.folder)));
 }
 
 }  // namespace

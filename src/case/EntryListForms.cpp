@@ -11,10 +11,6 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-std::string HtmlText(std::string_view text) {
-  return Replace(Replace(Replace(text, "&", "&amp;"), "<", "&lt;"), ">", "&gt;");
-}
-
 std::string CellHtml(const Cell& cell) {
   std::string html = "<td";
   if (cell.width > 0) html += " width=\"" + std::to_string(cell.width) + "\"";
@@ -24,7 +20,7 @@ std::string CellHtml(const Cell& cell) {
   if (cell.align == Align::Center) html += " align=\"center\"";
   if (cell.align == Align::Right) html += " align=\"right\"";
   html += ">";
-  html += HtmlText(cell.text);
+  html += HtmlEscape(cell.text);
   html += "</td>";
   html += kCrLf;
   return html;

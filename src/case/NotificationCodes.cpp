@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "runtime/Text.h"
+
 namespace zanvoro {
 
 namespace {
@@ -113,7 +115,7 @@ std::string WebAccessLoginTable(std::string_view email, std::string_view passwor
     std::string r = "<tr><td width=\"26%\">";
     r += label;
     r += "</td><td width=\"4%\">:</td><td width=\"65%\">";
-    r += value;
+    r += HtmlEscape(value);
     r += "</td></tr>";
     return r;
   };

@@ -20,6 +20,9 @@
 namespace zanvoro {
 
 enum class SubjectSuffix { No, Yes };
+// What a rendered text is: HTML escapes the text values put into it; plain
+// text (subjects, SMS) takes every value as it is.
+enum class Markup { Html, PlainText };
 enum class LinkBlock { No, Yes };
 
 inline constexpr std::string_view kSystemGeneratedSuffix = " (System Generated)";
@@ -34,6 +37,11 @@ struct NotificationCode {
   // blank template renders as it is.
   std::string_view blank_body_resource;
 };
+
+// SMS texts are plain text; every other body is HTML.
+inline bool HasPlainTextBody(const NotificationCode& entry) {
+  return entry.body_template.find("SMS") != std::string_view::npos;
+}
 
 // Every code that has a template, in ascending order.
 std::span<const NotificationCode> NotificationCodes();
@@ -55,8 +63,8 @@ bool ContainsTemplateVariable(std::string_view text, std::string_view variable);
 
 // The web-access login table for a caller: a borderless table 300 wide of
 // two rows, "Username" and the e-mail, "Password" and the password, each
-// with a ":" cell between (cell widths 26%, 4% and 65%). The values go in
-// as they are.
+// with a ":" cell between (cell widths 26%, 4% and 65%). The values are
+// HTML-escaped.
 std::string WebAccessLoginTable(std::string_view email, std::string_view password);
 
 }  // namespace zanvoro

@@ -14,6 +14,7 @@
 #include "errors/Trap.h"
 #include "host/client/Application.h"
 #include "host/client/Inspector.h"
+#include "host/html/HtmlSanitizer.h"
 #include "host/store/Item.h"
 #include "host/store/Items.h"
 #include "host/store/MAPIFolder.h"
@@ -301,8 +302,8 @@ bool cCase::GetCaseFromOutlookItem(const std::shared_ptr<host::Item>& item,
 
     PrefixCode = CasePrefixCode();
     CaseID = PrefixCode + CaseNumber;
-    CaseLink =
-        "<a href=\"outlook:" + EntryID + "\"><b>Support Case #" + CaseID + "</b></a>";
+    CaseLink = "<a href=\"outlook:" + HtmlEscape(EntryID) + "\"><b>Support Case #" +
+               HtmlEscape(CaseID) + "</b></a>";
     return true;
   });
 }
@@ -482,8 +483,11 @@ std::shared_ptr<host::Item> cCase::GetCaseFromRedemptionRecordset(host::Recordse
 void cCase::subAssignEmailRepliesFromCaller(host::Item& reply) {
   Trap("Case.subAssignEmailRepliesFromCaller", [&] {
     if (!EnsureMapiUtils()) return;
+    // The reply goes into HTML notifications: its own HTML made safe, or its
+    // text escaped.
     std::string html = reply.HTMLBody();
-    RepliedEmailBody = html.empty() ? reply.Body() : html;
+    RepliedEmailBody = IsBlank(html) ? HtmlEscape(reply.Body(), LineBreaks::AsBreaks)
+                                     : host::SanitizeHtml(html);
     RepliedEmailSubject = reply.Subject();
   });
 }

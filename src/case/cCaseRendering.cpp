@@ -1,5 +1,6 @@
 // The case's values put into texts: notification bodies and subjects, the
 // case's own HTML body and the body of its due-date appointments.
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <span>
@@ -147,9 +148,11 @@ static_assert(std::size(kVariableNames) == static_cast<size_t>(Var::WebAccessURL
 std::string_view VariableName(Var v) { return kVariableNames[static_cast<size_t>(v)]; }
 
 // The substitution orders of the four renderings. A value may hold the name
-// of a variable further down its list; that one is replaced too.
+// of a variable further down its list; that one is replaced too. Every
+// order starts with the same head (some leave out a variable of it) and
+// goes on with a tail of its own.
 // clang-format off
-constexpr Var kNotificationOrder[] = {
+constexpr Var kHead[] = {
     Var::CaseNumber, Var::Subject,
     Var::TechniciansMobiles, Var::Technicians, Var::MobilesTechnicians,
     Var::ProblemCategory, Var::ProblemType, Var::CaseDescription, Var::EmailBody,
@@ -160,78 +163,59 @@ constexpr Var kNotificationOrder[] = {
     Var::CustomField1, Var::CustomField2, Var::CustomField3, Var::CustomField4,
     Var::CustomField5, Var::CustomField6, Var::CustomField7, Var::CustomField8,
     Var::CustomField9, Var::CustomField10,
+};
+
+constexpr Var kNotificationTail[] = {
     Var::ProblemField, Var::AssociatedUsers,
     Var::CallerName, Var::CallerEmail, Var::CallerPhone, Var::CallerAddress,
     Var::CallerMobile, Var::CallerDepartment, Var::CallerCompany,
     Var::Status, Var::Priority, Var::DueDate, Var::CaseAuthor,
-    Var::DateReceived, Var::DateCreated, Var::Now,
-    Var::RepliedEmailBody, Var::RepliedEmailSubject, Var::SLA, Var::CaseLink,
-    Var::WebAccessLogin, Var::WebAccessURL,
+    Var::DateReceived, Var::DateCreated, Var::Now, Var::RepliedEmailBody,
+    Var::RepliedEmailSubject, Var::SLA, Var::CaseLink, Var::WebAccessLogin,
+    Var::WebAccessURL,
 };
 
-constexpr Var kSubjectOrder[] = {
-    Var::CaseNumber, Var::Subject,
-    Var::TechniciansMobiles, Var::Technicians, Var::MobilesTechnicians,
-    Var::ProblemCategory, Var::ProblemType, Var::CaseDescription,
-    Var::TimeSpentDescription, Var::TotalTimeSpent, Var::Notes, Var::Logs,
-    Var::EmailHistoryListing,
-    Var::AssetName, Var::AssetField2, Var::AssetField3, Var::AssetField4,
-    Var::AssetField5, Var::AssetComments,
-    Var::CustomField1, Var::CustomField2, Var::CustomField3, Var::CustomField4,
-    Var::CustomField5, Var::CustomField6, Var::CustomField7, Var::CustomField8,
-    Var::CustomField9, Var::CustomField10,
+// Subjects have no bodies; the managers come after the due date.
+constexpr Var kSubjectTail[] = {
     Var::CallerName, Var::CallerEmail, Var::CallerPhone, Var::CallerCompany,
     Var::CallerDepartment, Var::CallerAddress, Var::CallerMobile,
     Var::Status, Var::Priority, Var::DueDate, Var::Managers, Var::CaseAuthor,
-    Var::DateReceived, Var::DateCreated, Var::CaseLink,
-    Var::ProblemField, Var::AssociatedUsers, Var::Now,
-    Var::RepliedEmailBody, Var::RepliedEmailSubject, Var::SLA,
-    Var::WebAccessLogin, Var::WebAccessURL,
+    Var::DateReceived, Var::DateCreated, Var::CaseLink, Var::ProblemField,
+    Var::AssociatedUsers, Var::Now, Var::RepliedEmailBody, Var::RepliedEmailSubject,
+    Var::SLA, Var::WebAccessLogin, Var::WebAccessURL,
 };
 
-constexpr Var kEmailBodyOrder[] = {
-    Var::CaseNumber, Var::Subject,
-    Var::TechniciansMobiles, Var::Technicians, Var::MobilesTechnicians,
-    Var::ProblemCategory, Var::ProblemType, Var::CaseDescription, Var::EmailBody,
-    Var::TimeSpentDescription, Var::TotalTimeSpent, Var::Notes, Var::Logs,
-    Var::EmailHistoryListing, Var::Managers,
-    Var::AssetName, Var::AssetField2, Var::AssetField3, Var::AssetField4,
-    Var::AssetField5, Var::AssetComments,
-    Var::CustomField1, Var::CustomField2, Var::CustomField3, Var::CustomField4,
-    Var::CustomField5, Var::CustomField6, Var::CustomField7, Var::CustomField8,
-    Var::CustomField9, Var::CustomField10,
+constexpr Var kEmailBodyTail[] = {
     Var::ProblemField, Var::AssociatedUsers,
     Var::CallerName, Var::CallerEmail, Var::CallerPhone, Var::CallerDepartment,
-    Var::CallerCompany,
-    Var::Status, Var::Priority, Var::DueDate,
-    Var::CallerAddress, Var::CallerMobile,
-    Var::CaseAuthor, Var::DateReceived, Var::DateCreated, Var::Now,
-    Var::RepliedEmailBody, Var::RepliedEmailSubject, Var::SLA,
-    Var::WebAccessLogin, Var::WebAccessURL, Var::CaseLink,
+    Var::CallerCompany, Var::Status, Var::Priority, Var::DueDate,
+    Var::CallerAddress, Var::CallerMobile, Var::CaseAuthor, Var::DateReceived,
+    Var::DateCreated, Var::Now, Var::RepliedEmailBody, Var::RepliedEmailSubject,
+    Var::SLA, Var::WebAccessLogin, Var::WebAccessURL, Var::CaseLink,
 };
 
 // The case's own body: its description is the body itself, so VNH_EMAILBODY
 // stays; the short dates come right before their long forms.
-constexpr Var kCaseBodyOrder[] = {
-    Var::CaseNumber, Var::Subject,
-    Var::TechniciansMobiles, Var::Technicians, Var::MobilesTechnicians,
-    Var::ProblemCategory, Var::ProblemType, Var::CaseDescription,
-    Var::TimeSpentDescription, Var::TotalTimeSpent, Var::Notes, Var::Logs,
-    Var::EmailHistoryListing, Var::Managers,
-    Var::AssetName, Var::AssetField2, Var::AssetField3, Var::AssetField4,
-    Var::AssetField5, Var::AssetComments,
-    Var::CustomField1, Var::CustomField2, Var::CustomField3, Var::CustomField4,
-    Var::CustomField5, Var::CustomField6, Var::CustomField7, Var::CustomField8,
-    Var::CustomField9, Var::CustomField10,
+constexpr Var kCaseBodyTail[] = {
     Var::ProblemField, Var::AssociatedUsers,
     Var::CallerName, Var::CallerEmail, Var::CallerPhone, Var::CallerCompany,
     Var::CallerDepartment, Var::CallerAddress, Var::CallerMobile,
     Var::Status, Var::Priority, Var::DueDateShort, Var::DueDate, Var::CaseAuthor,
-    Var::DateReceivedShort, Var::DateReceived, Var::DateCreatedShort, Var::DateCreated,
-    Var::Now, Var::RepliedEmailBody, Var::RepliedEmailSubject, Var::SLA,
-    Var::WebAccessLogin, Var::WebAccessURL, Var::CaseLink,
+    Var::DateReceivedShort, Var::DateReceived, Var::DateCreatedShort,
+    Var::DateCreated, Var::Now, Var::RepliedEmailBody, Var::RepliedEmailSubject,
+    Var::SLA, Var::WebAccessLogin, Var::WebAccessURL, Var::CaseLink,
 };
 // clang-format on
+
+struct SubstitutionOrder {
+  std::initializer_list<Var> head_skips;
+  std::span<const Var> tail;
+};
+
+const SubstitutionOrder kNotificationOrder{{}, kNotificationTail};
+const SubstitutionOrder kSubjectOrder{{Var::EmailBody, Var::Managers}, kSubjectTail};
+const SubstitutionOrder kEmailBodyOrder{{}, kEmailBodyTail};
+const SubstitutionOrder kCaseBodyOrder{{Var::EmailBody}, kCaseBodyTail};
 
 // VNH_SUBJECT as the case has it, or without its first bracketed part (the
 // subject templates carry the case tag themselves).
@@ -244,7 +228,28 @@ enum class TextKind { Notification, CaseBody };
 struct RenderRules {
   SubjectForm subject;
   TextKind kind;
+  Markup markup = Markup::Html;
 };
+
+// The values that are HTML already: bodies (made safe when the mail came
+// in), the log, work and history tables (their cells are escaped), the links
+// and the login table.
+bool IsHtmlValue(Var v) {
+  switch (v) {
+    case Var::CaseDescription:
+    case Var::EmailBody:
+    case Var::TimeSpentDescription:
+    case Var::Logs:
+    case Var::EmailHistoryListing:
+    case Var::RepliedEmailBody:
+    case Var::CaseLink:
+    case Var::WebAccessLogin:
+    case Var::Notes:
+      return true;
+    default:
+      return false;
+  }
+}
 
 std::string GeneralSetting(std::string_view key) {
   return CStr(RequireGlobalSettings().GeneralSettings.GetValue(key, VarType::String));
@@ -322,6 +327,7 @@ std::optional<std::string> VariableValue(const cCase& c, Var v,
       if (!c.Works) return std::nullopt;
       return std::to_string(c.Works->TotalTimeSpent());
     case Var::Notes:
+      if (rules.markup == Markup::Html) return HtmlEscape(c.Notes, LineBreaks::AsBreaks);
       return Replace(c.Notes, "\r\n", "<br>");
     case Var::Logs:
       if (!c.Log) return std::nullopt;
@@ -409,14 +415,23 @@ std::optional<std::string> VariableValue(const cCase& c, Var v,
 // Puts the values into `text` in `order`. A value is worked out only when
 // its variable is in the text at its turn (the e-mail history is a folder
 // search). When a value fails, `text` keeps what was replaced before it.
-void Substitute(std::string& text, const cCase& c, std::span<const Var> order,
+void SubstituteOne(std::string& text, const cCase& c, Var v, const RenderRules& rules) {
+  std::string_view name = VariableName(v);
+  if (!ContainsTemplateVariable(text, name)) return;
+  std::optional<std::string> value = VariableValue(c, v, rules);
+  if (!value) return;
+  if (rules.markup == Markup::Html && !IsHtmlValue(v)) value = HtmlEscape(*value);
+  text = ReplaceTemplateVariable(text, name, *value);
+}
+
+void Substitute(std::string& text, const cCase& c, const SubstitutionOrder& order,
                 const RenderRules& rules) {
-  for (Var v : order) {
-    std::string_view name = VariableName(v);
-    if (!ContainsTemplateVariable(text, name)) continue;
-    std::optional<std::string> value = VariableValue(c, v, rules);
-    if (value) text = ReplaceTemplateVariable(text, name, *value);
+  for (Var v : kHead) {
+    if (std::find(order.head_skips.begin(), order.head_skips.end(), v) ==
+        order.head_skips.end())
+      SubstituteOne(text, c, v, rules);
   }
+  for (Var v : order.tail) SubstituteOne(text, c, v, rules);
 }
 
 // The built-in pages follow the language the settings use for the
@@ -432,8 +447,8 @@ std::string OpenCaseBlock(const cCase& c) {
   return "<div align=\"right\"><table border=\"0\" width=\"100%\" id=\"table1\" "
          "cellspacing=\"1\" cellpadding=\"0\"><tr><td align=\"right\"><a "
          "href=\"outlook:" +
-         c.EntryID + "\"><font size=\"1\"><b>Click here to open case #" + c.CaseID +
-         " directly</b></font></a></td></tr></table></div>";
+         c.EntryID + "\"><font size=\"1\"><b>Click here to open case #" +
+         HtmlEscape(c.CaseID) + " directly</b></font></a></td></tr></table></div>";
 }
 
 }  // namespace
@@ -448,7 +463,8 @@ std::string cCase::ToHTML(int32_t code) const {
       text = DefaultTemplateResource(entry->blank_body_resource, DefaultLanguage());
     }
     Substitute(text, *this, kNotificationOrder,
-               {SubjectForm::Full, TextKind::Notification});
+               {SubjectForm::Full, TextKind::Notification,
+                HasPlainTextBody(*entry) ? Markup::PlainText : Markup::Html});
     if (entry->link_block == LinkBlock::Yes) text = OpenCaseBlock(*this) + "\r\n" + text;
   });
   return text;
@@ -462,7 +478,7 @@ std::string cCase::ToSubjectHTML(int32_t code) const {
     text = RequireGlobalSettings().MessageTemplates.GetValue(entry->subject_template);
     if (entry->subject_suffix == SubjectSuffix::Yes) text += kSystemGeneratedSuffix;
     Substitute(text, *this, kSubjectOrder,
-               {SubjectForm::WithoutFirstTag, TextKind::Notification});
+               {SubjectForm::WithoutFirstTag, TextKind::Notification, Markup::PlainText});
   });
   return text;
 }

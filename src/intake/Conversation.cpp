@@ -6,6 +6,7 @@
 #include "errors/Trap.h"
 #include "host/client/Application.h"
 #include "host/html/HtmlDocument.h"
+#include "host/html/HtmlSanitizer.h"
 #include "host/store/Item.h"
 #include "host/store/Recipients.h"
 #include "host/store/StoreTypes.h"
@@ -46,10 +47,11 @@ std::string ConversationBody(host::Item& mail, host::Item& case_item) {
     const int32_t format = mail.BodyFormat();
     if (format == static_cast<int32_t>(host::BodyFormat::HTML) &&
         !IsBlank(mail.HTMLBody())) {
-      return StripQuotedHistoryHTML(mail.HTMLBody());
+      return host::SanitizeHtml(StripQuotedHistoryHTML(mail.HTMLBody()));
     }
     if (format == static_cast<int32_t>(host::BodyFormat::RichText))
-      return StripQuotedHistoryHTML(ConvertRichTextToHTML(mail, case_item));
+      return host::SanitizeHtml(
+          StripQuotedHistoryHTML(ConvertRichTextToHTML(mail, case_item)));
   }
   std::string text = StripQuotedHistoryText(mail.Body());
   return IsBlank(text) ? std::string{} : intake::PlainTextAsHtml(text);
@@ -69,7 +71,7 @@ std::string AttachmentsSnippet(std::string_view names) {
          "style=\"border-collapse: "
          "collapse\" bgcolor=\"#F5F9FE\" cellpadding=\"2\">\r\n<tr>\r\n<td><font "
          "face=\"Tahoma\" style=\"font-size: 9pt\"><b>New Attachments:</b> " +
-         std::string(names) + "</font></td>\r\n</tr>\r\n</table><br>";
+         HtmlEscape(names) + "</font></td>\r\n</tr>\r\n</table><br>";
 }
 
 // Whether `div` opens the mail client's quoted history: a solid top border
@@ -139,7 +141,7 @@ std::string ConversationHeader(ConversationKind /*kind*/, Date when,
 
 std::string ConversationHeaderText(ConversationKind kind, std::string_view sender,
                                    std::string_view recipients, std::string_view label) {
-  const std::string from(sender), to(recipients);
+  const std::string from = HtmlEscape(sender), to = HtmlEscape(recipients);
   switch (kind) {
     case ConversationKind::ReplyReceived:
       return "Reply received from <b>" + from + "</b>";
@@ -148,7 +150,7 @@ std::string ConversationHeaderText(ConversationKind kind, std::string_view sende
     case ConversationKind::ProblemDescription:
       return "Problem description received from <b>" + from + "</b>";
     case ConversationKind::Notification:
-      return std::string(label) + " <b>" + to + "</b>";
+      return HtmlEscape(label) + " <b>" + to + "</b>";
   }
   return {};
 }

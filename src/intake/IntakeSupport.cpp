@@ -23,32 +23,7 @@ void ShowBalloon(std::string_view text) {
 }
 
 std::string PlainTextAsHtml(std::string_view text) {
-  std::string html;
-  html.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char ch = text[i];
-    switch (ch) {
-      case '&':
-        html += "&amp;";
-        break;
-      case '<':
-        html += "&lt;";
-        break;
-      case '>':
-        html += "&gt;";
-        break;
-      case '\r':
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        html += "<br>";
-        break;
-      case '\n':
-        html += "<br>";
-        break;
-      default:
-        html += ch;
-    }
-  }
-  return html;
+  return HtmlEscape(text, LineBreaks::AsBreaks);
 }
 
 }  // namespace zanvoro::intake

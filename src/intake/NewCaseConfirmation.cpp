@@ -4,6 +4,7 @@
 #include "case/NotificationCodes.h"
 #include "case/cCase.h"
 #include "errors/Trap.h"
+#include "host/html/HtmlSanitizer.h"
 #include "host/store/Item.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/Recipients.h"
@@ -61,7 +62,8 @@ std::string ConfirmationBlindCopies(host::Item& incoming) {
 
 std::string MailBodyAsHtml(host::Item& mail) {
   std::string html = mail.HTMLBody();
-  return Trim(html).empty() ? intake::PlainTextAsHtml(mail.Body()) : html;
+  return Trim(html).empty() ? intake::PlainTextAsHtml(mail.Body())
+                            : host::SanitizeHtml(html);
 }
 
 }  // namespace
@@ -76,27 +78,33 @@ std::string GetLoginHTML(std::string_view email) {
 }
 
 std::string RenderConfirmationTemplate(std::string_view text, const cCase& c,
-                                       host::Item& incoming) {
+                                       host::Item& incoming, Markup markup) {
   std::string out(text);
+  const bool html = markup == Markup::Html;
   auto put = [&](std::string_view variable, std::string_view value) {
+    out = ReplaceTemplateVariable(out, variable,
+                                  html ? HtmlEscape(value) : std::string(value));
+  };
+  auto put_html = [&](std::string_view variable, std::string_view value) {
     out = ReplaceTemplateVariable(out, variable, value);
   };
   const std::string caller_name = c.Caller ? c.Caller->Name : std::string{};
   const std::string caller_email = c.Caller ? c.Caller->Email : std::string{};
   put("VNH_CASENUMBER", c.CasePrefixCode() + c.CaseNumber);
   put("VNH_SUBJECT", incoming.Subject());
-  put("VNH_EMAILBODY", MailBodyAsHtml(incoming));
+  put_html("VNH_EMAILBODY", MailBodyAsHtml(incoming));
   put("VNH_MANAGERS", GeneralSettingText("sdoManagers"));
   put("VNH_CASEAUTHOR", c.Author);
   put("VNH_DATERECEIVED", GeneralDateText(c.ReceivedDate));
   put("VNH_DATECREATED", GeneralDateText(c.DateCreated));
   put("VNH_CALLERNAME", caller_name);
-  put("VNH_WEBACCESS_LOGIN", GetLoginHTML(caller_email));
+  put_html("VNH_WEBACCESS_LOGIN", GetLoginHTML(caller_email));
   put("VNH_WEBACCESS_URL", GeneralSettingText("sdoWebURLCWS"));
-  put("VNH_CASELINK", c.EntryID.empty()
-                          ? std::string{}
-                          : "<a href=\"outlook:" + c.EntryID + "\"><b>Support Case #" +
-                                c.CaseNumber + "</b></a>");
+  put_html("VNH_CASELINK", c.EntryID.empty()
+                               ? std::string{}
+                               : "<a href=\"outlook:" + HtmlEscape(c.EntryID) +
+                                     "\"><b>Support Case #" + HtmlEscape(c.CaseNumber) +
+                                     "</b></a>");
   return out;
 }
 
@@ -112,13 +120,14 @@ bool SendConfirmationEmail(host::Item& incoming, const cCase& c) {
     if (!mail) return false;
     std::string page = templates->GetValue("sdoCaseCreationConfirmationEmail");
     mail->SetBodyFormat(static_cast<int32_t>(host::BodyFormat::HTML));
-    mail->SetHTMLBody(RenderConfirmationTemplate(page, c, incoming));
+    mail->SetHTMLBody(RenderConfirmationTemplate(page, c, incoming, Markup::Html));
     mail->Save();
     // The caller's own mail is quoted: its pictures and files come along.
     if (ContainsTemplateVariable(page, "VNH_EMAILBODY"))
       CopyBodyAndAttachments(incoming, *mail);
     mail->SetSubject(RenderConfirmationTemplate(
-        templates->GetValue("sdoCaseCreationConfirmationSubject"), c, incoming));
+        templates->GetValue("sdoCaseCreationConfirmationSubject"), c, incoming,
+        Markup::PlainText));
     AddRecipients(*mail, to, host::RecipientType::To);
     if (!blind_copies.empty())
       AddRecipients(*mail, blind_copies, host::RecipientType::BCC);
@@ -143,8 +152,9 @@ bool SendNotificationSMS(host::Item& incoming, const cCase& c, std::string_view 
         !IsNotificationOn("sdoCaseCreationConfirmationSMS")) {
       return false;
     }
-    std::string text = RenderConfirmationTemplate(
-        templates->GetValue("sdoCaseCreationConfirmationSMS"), c, incoming);
+    std::string text =
+        RenderConfirmationTemplate(templates->GetValue("sdoCaseCreationConfirmationSMS"),
+                                   c, incoming, Markup::PlainText);
     if (!SmsSucceeded(SendSMS(Trim(mobile), text, &c))) return false;
     intake::ShowBalloon(CONST_SMS_SENT);
     return true;

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "case/NotificationCodes.h"
 #include "host/store/StoreTypes.h"
 
 namespace zanvoro {
@@ -35,7 +36,8 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
 // What the intake asks of the monitoring when a folder cannot be written
 // (stop watching that folder until the next start) or the Ongoing folder
 // refuses new cases (stop watching every folder). The monitoring installs
-// them; without them nothing is stopped.
+// them; without them nothing is stopped. Installing or removing them starts
+// the loop guard's counts afresh (a new monitoring session).
 struct MonitoringControl {
   std::function<void(host::MAPIFolder& folder)> stop_folder;
   std::function<void()> stop_all;
@@ -112,9 +114,9 @@ bool SendConfirmationEmail(host::Item& incoming, const cCase& c);
 // "sdoCaseCreationConfirmationSMS" to `mobile`. Returns whether it was sent.
 bool SendNotificationSMS(host::Item& incoming, const cCase& c, std::string_view mobile);
 // `text` with the case's and the mail's values put in (see the variables
-// in the source).
+// in the source); in Markup::Html the text values are escaped.
 std::string RenderConfirmationTemplate(std::string_view text, const cCase& c,
-                                       host::Item& incoming);
+                                       host::Item& incoming, Markup markup);
 // The web-access login table of the caller `email`; "" when the caller is
 // not listed or has no password.
 std::string GetLoginHTML(std::string_view email);

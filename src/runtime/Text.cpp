@@ -154,6 +154,43 @@ std::vector<std::string> Split(std::string_view s, std::string_view delimiter) {
   return parts;
 }
 
+std::string HtmlEscape(std::string_view text, LineBreaks breaks) {
+  std::string html;
+  html.reserve(text.size() + text.size() / 8);
+  for (size_t i = 0; i < text.size(); ++i) {
+    char ch = text[i];
+    switch (ch) {
+      case '&':
+        html += "&amp;";
+        break;
+      case '<':
+        html += "&lt;";
+        break;
+      case '>':
+        html += "&gt;";
+        break;
+      case '"':
+        html += "&quot;";
+        break;
+      case '\'':
+        html += "&#39;";
+        break;
+      case '\r':
+      case '\n':
+        if (breaks == LineBreaks::AsText) {
+          html += ch;
+          break;
+        }
+        if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        html += "<br>";
+        break;
+      default:
+        html += ch;
+    }
+  }
+  return html;
+}
+
 std::string Join(const std::vector<std::string>& parts, std::string_view delimiter) {
   std::string out;
   for (size_t i = 0; i < parts.size(); ++i) {

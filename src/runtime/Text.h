@@ -50,6 +50,12 @@ bool TextEquals(std::string_view a, std::string_view b);
 int TextCompare(std::string_view a, std::string_view b);  // <0, 0, >0
 bool StartsWithText(std::string_view s, std::string_view prefix);
 
+// Text made safe inside HTML, as element content or a quoted attribute
+// value: & < > " and ' become character references. With
+// LineBreaks::AsBreaks, CR LF, CR and LF each become "<br>".
+enum class LineBreaks { AsText, AsBreaks };
+std::string HtmlEscape(std::string_view text, LineBreaks breaks = LineBreaks::AsText);
+
 // UTF-8: appends one code point (up to U+10FFFF) in its shortest form, and
 // tells whether bytes are well-formed UTF-8 (no overlong forms, surrogates
 // or code points past U+10FFFF).

@@ -97,9 +97,14 @@ TEST_F(CaseLookup, ACallersReplyGivesItsHtmlBodyElseItsPlainBody) {
   c.subAssignEmailRepliesFromCaller(*reply);
   EXPECT_EQ(c.RepliedEmailBody, "still broken");
   EXPECT_EQ(c.RepliedEmailSubject, "Re: [42] Printer");
-  reply->SetHTMLBody("<p>still broken</p>");
+  reply->SetHTMLBody("<p>still broken</p><script>alert(1)</script>");
   c.subAssignEmailRepliesFromCaller(*reply);
-  EXPECT_EQ(c.RepliedEmailBody, "<p>still broken</p>");
+  EXPECT_NE(c.RepliedEmailBody.find("<p>still broken</p>"), std::string::npos);
+  EXPECT_EQ(c.RepliedEmailBody.find("script"), std::string::npos);
+  reply->SetHTMLBody("");
+  reply->SetBody("a < b\r\nc");
+  c.subAssignEmailRepliesFromCaller(*reply);
+  EXPECT_EQ(c.RepliedEmailBody, "a &lt; b<br>c");
 }
 
 }  // namespace

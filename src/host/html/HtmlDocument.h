@@ -43,6 +43,10 @@ class HtmlDocument {
   // order; "*" gives every element.
   std::vector<HtmlElement> GetElementsByTagName(std::string_view name) const;
 
+  // Drops what could run or load on its own (see HtmlSanitizer.h); element
+  // handles taken before may point at removed nodes and must not be used.
+  void Sanitize();
+
   // "<html>" + the document element's inner HTML + "</html>".
   std::string Html() const;
 

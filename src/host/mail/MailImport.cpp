@@ -6,6 +6,7 @@
 #include "host/mail/Charsets.h"
 #include "host/mail/ConversationIndex.h"
 #include "host/mail/HtmlToText.h"
+#include "host/mail/MailAddress.h"
 #include "host/mail/MimeReading.h"
 #include "host/store/Attachments.h"
 #include "host/store/Item.h"
@@ -62,13 +63,35 @@ bool HasMeetingRequest(const vmime::bodyPart& part, int depth) {
   return false;
 }
 
+// The report part a message carries: "delivery-status",
+// "disposition-notification", "feedback-report" or "". Reports that leave
+// out their report type (or are not marked as reports at all) still carry
+// the part.
+std::string ReportPartOf(const vmime::bodyPart& part, int depth) {
+  if (depth > 20) return {};
+  std::string type = MediaTypeOf(part);
+  for (const char* kind :
+       {"delivery-status", "disposition-notification", "feedback-report"}) {
+    if (type == std::string("message/") + kind) return kind;
+  }
+  if (type.rfind("multipart/", 0) != 0) return {};
+  auto body = part.getBody();
+  for (size_t i = 0; i < body->getPartCount(); ++i) {
+    std::string found = ReportPartOf(*body->getPartAt(i), depth + 1);
+    if (!found.empty()) return found;
+  }
+  return {};
+}
+
 std::string ClassOf(const vmime::message& message, const RawFields& fields) {
   std::string type = MediaTypeOf(message);
-  if (type == "multipart/report") {
-    std::string report = ContentTypeRawParameter(message, "report-type");
-    if (report == "delivery-status") return "REPORT.IPM.Note.NDR";
-    if (report == "disposition-notification") return "REPORT.IPM.Note.IPNRN";
-  }
+  std::string report;
+  if (type == "multipart/report")
+    report = ContentTypeRawParameter(message, "report-type");
+  if (report.empty()) report = ReportPartOf(message, 0);
+  if (report == "delivery-status") return "REPORT.IPM.Note.NDR";
+  if (report == "disposition-notification") return "REPORT.IPM.Note.IPNRN";
+  if (report == "feedback-report") return "REPORT.IPM.Note.FeedbackReport";
   if (type == "multipart/signed") return "IPM.Note.SMIME.MultipartSigned";
   if (type == "application/pkcs7-mime" || type == "application/x-pkcs7-mime")
     return "IPM.Note.SMIME";
@@ -215,6 +238,8 @@ void Collect(const vmime::bodyPart& part, std::string_view raw, Body& body, int 
   if (is_text && disposition != "attachment" && file_name.empty()) {
     std::string text =
         DecodeToUtf8(DecodedBytes(part), ContentTypeParameter(part, "charset"));
+    // A NUL byte is never text; it would cut the body short further on.
+    std::erase(text, '\0');
     if (type == "text/plain" && !body.has_plain) {
       body.plain = WithCrlf(text);
       body.has_plain = true;
@@ -236,58 +261,41 @@ void Collect(const vmime::bodyPart& part, std::string_view raw, Body& body, int 
   body.attachments.push_back(std::move(row));
 }
 
-void SetSender(Item& item, const vmime::header& header) {
-  auto from = header.findField(vmime::fields::FROM);
-  auto sender = header.findField(vmime::fields::SENDER);
-  auto mailbox_of = [](const std::shared_ptr<vmime::headerField>& field)
-      -> std::shared_ptr<const vmime::mailbox> {
-    if (!field) return nullptr;
-    auto mb = field->getValue<vmime::mailbox>();
-    if (!mb || mb->isEmpty()) return nullptr;
-    return mb;
-  };
-  auto from_box = mailbox_of(from);
-  auto sender_box = mailbox_of(sender);
-  auto name_of = [](const vmime::mailbox& mb) {
-    std::string name = Trim(TextOf(mb.getName()));
-    return name.empty() ? mb.getEmail().toString() : name;
-  };
+// The first mailbox of the raw field `name`; nullopt when it names none.
+std::optional<Mailbox> FirstMailbox(const RawFields& fields, std::string_view name) {
+  std::vector<Mailbox> boxes = ParseMailboxList(RawField(fields, name));
+  if (boxes.empty()) return std::nullopt;
+  return boxes.front();
+}
+
+void SetSender(Item& item, const RawFields& fields) {
+  // The address comes from the angle-addr, whatever the display name looks
+  // like; of several authors in From, the first speaks.
+  std::optional<Mailbox> from = FirstMailbox(fields, "From");
+  std::optional<Mailbox> sender = FirstMailbox(fields, "Sender");
+  auto name_of = [](const Mailbox& mb) { return mb.name.empty() ? mb.address : mb.name; };
   // Sent on behalf: the mailbox in From is the one the mail speaks for, the
   // Sender the person who sent it.
-  std::shared_ptr<const vmime::mailbox> actual = from_box;
-  if (sender_box && from_box &&
-      !TextEquals(sender_box->getEmail().toString(), from_box->getEmail().toString())) {
-    actual = sender_box;
-    item.SetSentOnBehalfOfName(name_of(*from_box));
+  std::optional<Mailbox> actual = from;
+  if (sender && from && !TextEquals(sender->address, from->address)) {
+    actual = sender;
+    item.SetSentOnBehalfOfName(name_of(*from));
   } else if (!actual) {
-    actual = sender_box;
+    actual = sender;
   }
   if (!actual) return;
   item.SetSenderName(name_of(*actual));
-  item.SetSenderEmailAddress(actual->getEmail().toString());
+  item.SetSenderEmailAddress(actual->address);
   item.SetSenderEmailType("SMTP");
 }
 
-void AddRecipients(Item& item, vmime::header& header, const char* field_name,
+void AddRecipients(Item& item, const RawFields& fields, std::string_view field_name,
                    RecipientType type) {
-  for (const auto& field : header.findAllFields(field_name)) {
-    auto list = field->getValue<vmime::addressList>();
-    if (!list) continue;
-    std::vector<std::shared_ptr<const vmime::mailbox>> boxes;
-    for (const auto& address : list->getAddressList()) {
-      if (address->isGroup()) {
-        auto group = vmime::dynamicCast<const vmime::mailboxGroup>(address);
-        for (const auto& mb : group->getMailboxList()) boxes.push_back(mb);
-      } else {
-        boxes.push_back(vmime::dynamicCast<const vmime::mailbox>(address));
-      }
-    }
-    for (const auto& mb : boxes) {
-      if (!mb || mb->isEmpty()) continue;
-      std::string address = mb->getEmail().toString();
-      std::string name = Trim(TextOf(mb->getName()));
-      if (name.empty()) name = address;
-      item.Recipients().Append(Recipients::Row{type, name, address, !address.empty()});
+  for (const auto& [name, value] : fields) {
+    if (!TextEquals(name, field_name)) continue;
+    for (const Mailbox& mb : ParseMailboxList(value)) {
+      item.Recipients().Append(Recipients::Row{
+          type, mb.name.empty() ? mb.address : mb.name, mb.address, true});
     }
   }
 }
@@ -305,9 +313,9 @@ std::string Fill(Item& item, std::string_view rfc5322, Date received,
   if (auto field = header.findField(vmime::fields::SUBJECT))
     if (auto text = field->getValue<vmime::text>()) subject = TextOf(*text);
   item.SetSubject(subject);
-  SetSender(item, header);
-  AddRecipients(item, header, vmime::fields::TO, RecipientType::To);
-  AddRecipients(item, header, vmime::fields::CC, RecipientType::CC);
+  SetSender(item, fields);
+  AddRecipients(item, fields, "To", RecipientType::To);
+  AddRecipients(item, fields, "Cc", RecipientType::CC);
 
   item.SetReceivedTime(received);
   std::optional<Date> sent;
@@ -361,6 +369,14 @@ std::string Fill(Item& item, std::string_view rfc5322, Date received,
   return body.problem;
 }
 
+// Some programs write a UTF-8 byte-order mark before the first header,
+// which would hide that header.
+std::string_view WithoutByteOrderMark(std::string_view rfc5322) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  while (rfc5322.substr(0, kBom.size()) == kBom) rfc5322.remove_prefix(kBom.size());
+  return rfc5322;
+}
+
 void MarkDamaged(Item& item, std::string_view rfc5322, const std::string& problem,
                  ImportOutcome& outcome) {
   outcome.damaged = true;
@@ -377,6 +393,7 @@ void MarkDamaged(Item& item, std::string_view rfc5322, const std::string& proble
 }  // namespace
 
 std::string MessageClassFor(std::string_view rfc5322) {
+  rfc5322 = WithoutByteOrderMark(rfc5322);
   try {
     auto message = vmime::make_shared<vmime::message>();
     message->parse(std::string(rfc5322));
@@ -387,6 +404,7 @@ std::string MessageClassFor(std::string_view rfc5322) {
 }
 
 ImportOutcome ImportMessage(std::string_view rfc5322, Item& item, Date received) {
+  rfc5322 = WithoutByteOrderMark(rfc5322);
   ImportOutcome outcome;
   std::string problem;
   try {

@@ -133,6 +133,24 @@ std::string ExtractCaseID(std::string_view subject) {
   return numbers.empty() ? std::string{} : numbers.front();
 }
 
+namespace {
+
+// Takes every `tag` out of `subject` with one blank beside it (the one
+// after, else the one before), so no gap is left where it stood.
+void RemoveTag(std::string& subject, const std::string& tag) {
+  for (size_t at = subject.find(tag); at != std::string::npos;
+       at = subject.find(tag, at)) {
+    subject.erase(at, tag.size());
+    if (at < subject.size() && subject[at] == ' ') {
+      subject.erase(at, 1);
+    } else if (at > 0 && subject[at - 1] == ' ') {
+      subject.erase(--at, 1);
+    }
+  }
+}
+
+}  // namespace
+
 std::string RemoveCaseIDFromSubject(std::string_view subject) {
   std::string result(subject);
   std::vector<std::string> pieces = Split(subject, "[");
@@ -145,7 +163,7 @@ std::string RemoveCaseIDFromSubject(std::string_view subject) {
     std::string prefix = PrefixPartOfTag(tag);
     std::string rebuilt =
         "[" + (Trim(prefix).empty() ? std::string{} : prefix + "-") + number + "]";
-    result = Replace(result, rebuilt, "");
+    RemoveTag(result, rebuilt);
   }
   return result;
 }

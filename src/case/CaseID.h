@@ -46,7 +46,7 @@ std::string ExtractCaseID(std::string_view subject);
 // gives "17", "18"): what ExtractCaseID takes the first of, for callers
 // that check each against the case items.
 std::vector<std::string> CaseIDCandidates(std::string_view subject);
-// `subject` without its case tags.
+// `subject` without its case tags, each with one blank beside it.
 std::string RemoveCaseIDFromSubject(std::string_view subject);
 // `subject` without every occurrence of its first bracketed text, trimmed;
 // unchanged when it has no "[...]".

@@ -179,7 +179,9 @@ Date ServiceCalendar::DueDate(int64_t hours, Date start, Date now) const {
 Date ServiceCalendar::DefaultDueDate(const cOutlookSettings& general, Date now) const {
   int32_t assignment =
       CLng(general.GetValue(calendarkey::kDueDateAssignment, VarType::Long));
-  if (assignment == 0) return now;
+  // A due date of "now" would make every such case overdue the moment it
+  // is made: without a rule for it, a case has no due date.
+  if (assignment == 0) return Date::NoDate();
   if (assignment == 1) {
     int64_t days =
         CLng(general.GetValue(calendarkey::kScheduleDueDateDays, VarType::Long));

@@ -73,8 +73,8 @@ struct ServiceCalendar {
   // and always on a service day when the service week has one.
   Date DueDate(int64_t hours, Date start, Date now) const;
   // The due date of a case that gets no SLA, by "sdoDueDateAssignment":
-  // 0 or missing: now; 1: "sdoScheduleDueDateDays" days of response time
-  // (HoursPerResponseDay each) from now; otherwise the due date of 0 hours
+  // 0 or missing: no due date (Date::NoDate); 1: "sdoScheduleDueDateDays" days of
+  // response time (HoursPerResponseDay each) from now; otherwise the due date of 0 hours
   // from now.
   Date DefaultDueDate(const cOutlookSettings& general, Date now) const;
 };

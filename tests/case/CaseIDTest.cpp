@@ -55,9 +55,10 @@ TEST(CaseID, RemoveCaseIDFromSubjectRemovesEveryCaseTag) {
     const char* subject;
     const char* result;
   } cases[] = {
-      {"Re: [HW-17] Printer", "Re:  Printer"},
-      {"Re: [Urgent] [17] Printer", "Re: [Urgent]  Printer"},
-      {"[HW-17] again [HW-17]", " again "},
+      {"Re: [HW-17] Printer", "Re: Printer"},
+      {"Re: [Urgent] [17] Printer", "Re: [Urgent] Printer"},
+      {"[HW-17] again [HW-17]", "again"},
+      {"Re:[17]Printer", "Re:Printer"},
       {"Printer", "Printer"},
       {"Re: [A-B-17] not a case tag", "Re: [A-B-17] not a case tag"},
   };

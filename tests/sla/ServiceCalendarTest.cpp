@@ -172,8 +172,9 @@ TEST(ServiceCalendar, DefaultDueDateFollowsTheAssignmentSetting) {
     Hours hours;
     Date due;
   } cases[] = {
-      {"", Hours::Off, saturday},
-      {"sdoDueDateAssignment;0:sdoScheduleDueDateDays;3", Hours::Off, saturday},
+      // Without a rule a case gets no due date, so it is never overdue at once.
+      {"", Hours::Off, Date::NoDate()},
+      {"sdoDueDateAssignment;0:sdoScheduleDueDateDays;3", Hours::Off, Date::NoDate()},
       {"sdoDueDateAssignment;1:sdoScheduleDueDateDays;2", Hours::Off, At(2026, 12, 16)},
       {"sdoDueDateAssignment;1:sdoScheduleDueDateDays;2", Hours::On, At(2026, 12, 16, 8)},
       {"sdoDueDateAssignment;1:sdoScheduleDueDateDays;99999999", Hours::On,

@@ -58,7 +58,7 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   // Handlers first, so a stop request during start-up is not lost.
   host::EventLoop loop;
   loop.QuitOnSignals();
-  host::Profile& profile = context.Profile();
+  host::Profile& profile = context.Profile(ProfileUse::CreateIfMissing);
   context.Hive();
   Answers answers;
   host::ScopedRenderer renderer(MakeRenderer(options, answers, context.Out()));

@@ -4,6 +4,7 @@
 
 #include "host/os/Hive.h"
 #include "host/os/Profile.h"
+#include "runtime/Error.h"
 
 namespace zanvoro::app {
 
@@ -17,8 +18,15 @@ std::filesystem::path CommandContext::ProfileFolder() const {
   return profile_option_;
 }
 
-host::Profile& CommandContext::Profile() {
+host::Profile& CommandContext::Profile(ProfileUse use) {
   if (!profile_) {
+    const std::filesystem::path folder = ProfileFolder();
+    std::error_code ignored;
+    if (use == ProfileUse::Existing &&
+        !std::filesystem::exists(folder / host::Profile::kFileName, ignored)) {
+      throw Error(err::kNotFound, "there is no profile in " + folder.string() +
+                                      " (zanvoro run or ConfigureServerPST makes one)");
+    }
     profile_ = std::make_unique<host::Profile>(host::Profile::Load(ProfileFolder()));
   }
   return *profile_;

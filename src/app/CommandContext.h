@@ -14,6 +14,11 @@ struct Profile;
 
 namespace zanvoro::app {
 
+// Whether a command may make the profile: only those that write to it do,
+// so a mistyped --profile on a reading command is an error, not a new
+// empty profile.
+enum class ProfileUse { Existing, CreateIfMissing };
+
 class CommandContext {
  public:
   CommandContext(std::ostream& out, std::ostream& err);
@@ -28,9 +33,10 @@ class CommandContext {
   std::string& ProfileOption() { return profile_option_; }
   std::filesystem::path ProfileFolder() const;
 
-  // Loads the profile on first use (creating a default one in an empty
-  // folder); raises the profile's Error when it is malformed.
-  host::Profile& Profile();
+  // Loads the profile on first use; with ProfileUse::CreateIfMissing a
+  // folder without one gets a default profile. Raises Error(err::kNotFound)
+  // when there is none to use, and the profile's Error when it is malformed.
+  host::Profile& Profile(ProfileUse use = ProfileUse::Existing);
   // Opens the profile's hive on first use; a damaged hive file that was set
   // aside is reported on Err() as a warning, and the command goes on.
   host::Hive& Hive();

@@ -72,8 +72,10 @@ void AddHiveCommands(CLI::App& app, CommandContext& context) {
       ->required();
   set->add_option("NAME", args->name, "Value name")->required();
   set->add_option("VALUE", args->value, "Text to store")->required();
-  set->callback(
-      [&context, args] { context.Hive().SetValue(args->key, args->name, args->value); });
+  set->callback([&context, args] {
+    context.Profile(ProfileUse::CreateIfMissing);
+    context.Hive().SetValue(args->key, args->name, args->value);
+  });
 }
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out,

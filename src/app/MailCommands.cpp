@@ -63,7 +63,7 @@ void AddMailCommands(CLI::App& app, CommandContext& context) {
   import->callback([&context, args] {
     std::optional<std::string> text = host::ReadFileIfExists(args->file);
   if (!text) throw Error(err::kFileNotFound, "There is no file " + args->file);
-  auto session = host::OpenSession(context.Profile(), nullptr);
+  auto session = host::OpenSession(context.Profile(ProfileUse::CreateIfMissing), nullptr);
   auto folder = host::FolderByPath(*session, args->folder);
   auto item = folder->Items()->Add("IPM.Note");
   host::ImportOutcome outcome = host::ImportMessage(*text, *item, Now());
@@ -91,7 +91,7 @@ export_command->callback([&context, args] {
 CLI::App* pass = mail->add_subcommand(
     "send-receive", "Receive from every account and send the Outbox, once");
 pass->callback([&context] {
-  const host::Profile& profile = context.Profile();
+  const host::Profile& profile = context.Profile(ProfileUse::CreateIfMissing);
   auto session = host::OpenSession(profile, nullptr);
   host::SendReceiveReport report = host::SendAndReceive(profile, *session);
   PrintReport(context.Out(), report);

@@ -8,6 +8,7 @@
 #include "case/ItemProperty.h"
 #include "case/cCase.h"
 #include "case/cLogsList.h"
+#include "host/os/Profile.h"
 #include "host/os/TempDir.h"
 #include "host/store/Item.h"
 #include "host/store/Items.h"
@@ -80,6 +81,7 @@ TEST_F(ListCommands, CaseListWithClosedAlsoPrintsTheClosedCases) {
 
 TEST_F(ListCommands, CaseListOnAProfileWithoutHelpdeskIsAnError) {
   host::testsupport::TempDir other;
+  host::Profile::Load(other.Path());
   std::vector<const char*> argv = {"zanvoro", "--profile", other.Path().c_str(), "case",
                                    "list"};
   EXPECT_EQ(app::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out_, err_),

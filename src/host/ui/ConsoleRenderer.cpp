@@ -220,9 +220,15 @@ void ConsoleRenderer::RunModal(Form& form) {
   out_.flush();
 }
 
-void ConsoleRenderer::ShowModeless(Form& form) { PrintForm(form); }
+// Modeless windows (the explorers above all) are there to look at: a script
+// reading a command's output does not want them.
+void ConsoleRenderer::ShowModeless(Form& form) {
+  if (interactive_) PrintForm(form);
+}
 
-void ConsoleRenderer::Refresh(Form& form) { PrintForm(form); }
+void ConsoleRenderer::Refresh(Form& form) {
+  if (interactive_ || form.ShownModal()) PrintForm(form);
+}
 
 void ConsoleRenderer::FormHidden(Form&) {}
 

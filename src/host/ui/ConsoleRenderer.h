@@ -11,7 +11,8 @@
 // button and say so; forms still read commands from the input, without
 // prompts, so a piped script can drive them. In both modes the end of the
 // input closes a modal form with its close box (and hides it if the form
-// refuses), so nothing waits for input that will never come.
+// refuses), so nothing waits for input that will never come. Modeless
+// windows (explorers) are shown only in interactive mode.
 // Balloons print one line: "[balloon] title: text".
 #pragma once
 

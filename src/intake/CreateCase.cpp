@@ -12,6 +12,8 @@
 #include "case/ItemProperty.h"
 #include "case/cCase.h"
 #include "errors/Trap.h"
+#include "host/html/HtmlSanitizer.h"
+#include "host/mail/MailAddress.h"
 #include "host/store/Attachments.h"
 #include "host/store/Item.h"
 #include "host/store/Items.h"
@@ -33,7 +35,6 @@
 namespace zanvoro {
 
 namespace {
-
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -223,7 +224,10 @@ void WriteContactFields(host::Item& case_item, const ContactFields& fields) {
 void SaveNewCaller(std::string_view address, std::string_view name,
                    const ContactFields& fields) {
   cGlobalSettings* settings = SharedGlobalSettings();
-  if (!settings || address.empty() || !GeneralSettingOn("sdoCallerAutomaticallySaveInfo"))
+  // An address that is not one plain address (a list, a display name, an
+  // internal name) would be a caller nobody can write to.
+  if (!settings || !host::IsValidMailAddress(address) ||
+      !GeneralSettingOn("sdoCallerAutomaticallySaveInfo"))
     return;
   if (settings->Callers.Exists(address)) return;
   cCaller caller;
@@ -278,6 +282,8 @@ void FillBody(host::Item& item, host::Item& case_item, ItemKind kind) {
     } else {
       body = item.HTMLBody();
     }
+    // Whatever the mail's HTML holds is kept as formatting only.
+    if (!Trim(body).empty()) body = host::SanitizeHtml(body);
     // A plain mail has no HTML of its own.
     if (Trim(body).empty()) body = intake::PlainTextAsHtml(item.Body());
     if (!Trim(body).empty()) {
@@ -398,7 +404,7 @@ std::string ExtractInfoFromEmail(host::Item& item, host::Item& case_item) {
     if (!caller_sla_applied) {
       Date due = settings ? SharedServiceCalendar().DefaultDueDate(
                                 settings->GeneralSettings, Now())
-                          : Now();
+                          : Date::NoDate();
       WriteCaseDueDate(case_item, due);
     }
     return ReadItemText(case_item, caseprop::kCallerMobile);

@@ -17,6 +17,7 @@
 #include "host/store/Recipients.h"
 #include "host/store/Store.h"
 #include "intake/IntakeSupport.h"
+#include "intake/LoopGuard.h"
 #include "intake/ReplyThreading.h"
 #include "intake/cMonitoredFolderData.h"
 #include "notify/SendCaseEmail.h"
@@ -70,10 +71,10 @@ void AlertAdministrator(std::string_view subject, host::MAPIFolder& target,
   const std::string& user = settings->CurrentUserName;
   mail->Recipients().Add(admin_address);
   mail->SetSubject(user + ": Notification of failed processing of incoming email!");
-  mail->SetHTMLBody("<HTML><HEAD></HEAD><BODY>Dear " + admin->Name +
-                    ",<BR>An incoming email monitored by '" + user + std::string(reason) +
-                    std::string(subject) + "'<BR>Moved to:" + target.FolderPath() +
-                    "<BR></BODY></HTML>");
+  mail->SetHTMLBody("<HTML><HEAD></HEAD><BODY>Dear " + HtmlEscape(admin->Name) +
+                    ",<BR>An incoming email monitored by '" + HtmlEscape(user) +
+                    std::string(reason) + HtmlEscape(subject) + "'<BR>Moved to:" +
+                    HtmlEscape(target.FolderPath()) + "<BR></BODY></HTML>");
   mail->SetBodyFormat(static_cast<int32_t>(host::BodyFormat::HTML));
   mail->Save();
   SetSendingAccount(*mail, "");
@@ -88,6 +89,12 @@ constexpr std::string_view kNonExistentCaseReason =
     "' failed to process and is moved to the unprocessed email subfolder, because the "
     "case ID under the subject does not exist anymore.<BR><BR><B><U>Details</U></B><BR>"
     "Email Subject: '";
+
+constexpr std::string_view kLoopGuardReason =
+    "' came from a sender who sent more mail in a short time than the helpdesk "
+    "takes (an automatic responder?). It and the further mail of that sender are "
+    "moved to the unprocessed email subfolder until the flood stops."
+    "<BR><BR><B><U>Details</U></B><BR>Email Subject: '";
 
 // Moves `item` into the set-aside folder `name` beside it; the folder it
 // went to, or nullptr.
@@ -121,7 +128,10 @@ void MarkCaseUnread(const std::string& number) {
 
 }  // namespace
 
-void SetMonitoringControl(MonitoringControl control) { Control() = std::move(control); }
+void SetMonitoringControl(MonitoringControl control) {
+  Control() = std::move(control);
+  SharedLoopGuard() = LoopGuard();
+}
 
 bool PrepareIncomingItem(const std::shared_ptr<host::Item>& item) {
   return Trap("CaseHelper.PrepareIncomingItem", false, [&] {
@@ -181,7 +191,10 @@ SenderIdentity SenderOf(host::Item& item) {
   if (!book) return sender;
   // The address book knows the sender by display name (a contact or a
   // mailbox owner); a one-off sender only by the address they wrote from.
-  if (!Trim(sender.name).empty()) sender.entry = book->Resolve(sender.name);
+  // A display name that looks like an address is no name: looked up, it
+  // would stand for itself instead of the address the mail came from.
+  if (!Trim(sender.name).empty() && !Contains(sender.name, "@"))
+    sender.entry = book->Resolve(sender.name);
   if (!sender.entry && !sender.address.empty())
     sender.entry = book->Resolve(sender.address);
   if (sender.entry) sender.smtp_address = Trim(sender.entry->Address);
@@ -251,6 +264,17 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
     if (IsMailOrPostClass(upper_class)) {
       if (!IsProcessableMailClass(upper_class)) {
         subMoveUnprocessedMail(item, parent, AdminAlert::No);
+        return false;
+      }
+      // A flood from one sender is set aside before it makes cases or
+      // notifications.
+      const std::string sender = SenderCallerAddress(*item);
+      LoopGuard::Verdict flood =
+          SharedLoopGuard().Count(sender, Now(), LoopGuardLimits());
+      if (flood != LoopGuard::Verdict::Admit) {
+        auto target = SetAside(item, parent, kUnprocessedFolderName);
+        if (target && flood == LoopGuard::Verdict::FirstExcess)
+          AlertAdministrator(sender + ": " + arrival_subject, *target, kLoopGuardReason);
         return false;
       }
       if (GeneralSettingNumber("sdoProcessEmailsFromExistingCallersOnly") == 1 &&

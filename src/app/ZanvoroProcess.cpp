@@ -1,9 +1,9 @@
 // ZanvoroProcess: the send/receive worker of a profile. It polls the
 // profile's incoming accounts and flushes the Outbox, so slow network I/O
-// never blocks the UI thread of `zanvoro`. SIGUSR1 (DeliverNow) starts a pass
-// at once; SIGTERM or SIGINT ends it after the mail in hand, and a pass that
-// does not finish within the deadline is cut short (every mail is either
-// stored and recorded or still at its source, so nothing is lost).
+// never blocks the UI thread of `zanvoro`. A file landing in a Maildir drop
+// and SIGUSR1 (DeliverNow) each start a pass at once; SIGTERM or SIGINT ends it after the
+// mail in hand, and a pass that does not finish within the deadline is cut short (every
+// mail is either stored and recorded or still at its source, so nothing is lost).
 //
 //   ZanvoroProcess [--profile DIR] [--once]
 #include <signal.h>
@@ -15,6 +15,7 @@
 #include <iostream>
 #include <thread>
 
+#include "host/mail/DropWatch.h"
 #include "host/mail/SendReceive.h"
 #include "host/mail/Worker.h"
 #include "host/os/Profile.h"
@@ -77,16 +78,18 @@ int Run(const std::string& profile_option, bool once) {
     return 0;
   }
   std::unique_ptr<NameSpace> session = OpenSession(profile, nullptr);
+  DropWatch drop(profile);
   auto stop_requested = [] { return g_stop != 0; };
   while (!g_stop) {
     g_wake = 0;
     Print(SendAndReceive(profile, *session, stop_requested));
     if (once) break;
-    // Sleep until the next poll, a wake-up or a stop.
+    // Sleep until the next poll, a file in the drop, a wake-up or a stop.
     auto until =
         std::chrono::steady_clock::now() + std::chrono::seconds(profile.poll_seconds);
-    while (!g_stop && !g_wake && std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (!g_stop && !g_wake && std::chrono::steady_clock::now() < until) {
+      if (drop.Wait(std::chrono::milliseconds(50))) break;
+    }
   }
   return 0;
 }

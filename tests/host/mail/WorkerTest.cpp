@@ -92,6 +92,32 @@ TEST(Worker, DeliverNowWakesTheProfilesWorkerAndSigtermEndsItCleanly) {
   EXPECT_FALSE(fs::exists(WorkerLockFile(profile.folder)));
 }
 
+TEST(Worker, AFileLandingInTheDropIsDeliveredWithoutWaitingForThePoll) {
+  testing::TempDir dir;
+  Profile profile = Profile::Load(dir.File("profile"));
+  profile.poll_seconds = 3600;
+  profile.Save();
+  fs::path log = dir.File("worker.log");
+  pid_t pid = StartWorker(profile.folder, log);
+  ASSERT_TRUE(WaitFor([&] { return RunningWorker(profile.folder) == pid; },
+                      std::chrono::seconds(5)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // its first pass
+
+  auto session = OpenSession(profile, nullptr);
+  auto inbox = session->GetDefaultFolder(DefaultFolder::Inbox);
+  for (int i = 1; i <= 3; ++i) {
+    testing::WriteMailFile(
+        profile.incoming[0].maildir / "new" /
+            ("170000000" + std::to_string(i) + ".A.host"),
+        testing::SmallMail("Printer " + std::to_string(i), "d" + std::to_string(i)));
+    EXPECT_TRUE(
+        WaitFor([&] { return inbox->Items()->Count() == i; }, std::chrono::seconds(5)))
+        << testing::ReadLog(log);
+  }
+  kill(pid, SIGTERM);
+  EXPECT_EQ(WaitForExit(pid, std::chrono::seconds(8)), 0);
+}
+
 TEST(Worker, AFileLeftByAWorkerThatDiedIsTakenOver) {
   testing::TempDir dir;
   Profile profile = Profile::Load(dir.File("profile"));

@@ -3,7 +3,6 @@
 #include <array>
 #include <optional>
 
-#include "addin/modRegistryEntry.h"
 #include "case/FolderMarkers.h"
 #include "case/HelpdeskFolders.h"
 #include "host/os/Hive.h"
@@ -16,6 +15,7 @@
 #include "runtime/Text.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/cGlobalSettings.h"
+#include "settings/modRegistryEntry.h"
 #include "text/Phrases.h"
 
 namespace zanvoro {

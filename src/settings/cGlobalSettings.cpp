@@ -2,16 +2,16 @@
 
 #include <vector>
 
-#include "addin/modRegistryEntry.h"
 #include "errors/Trap.h"
 #include "host/store/MAPIFolder.h"
-#include "notify/DefaultTemplates.h"
 #include "runtime/Date.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
+#include "settings/DefaultTemplates.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/SettingsStore.h"
+#include "settings/modRegistryEntry.h"
 
 namespace zanvoro {
 

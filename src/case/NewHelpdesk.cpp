@@ -13,6 +13,7 @@
 #include "host/store/Store.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
+#include "settings/NewHelpdeskSettings.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/cGlobalSettings.h"
 #include "settings/modRegistryEntry.h"

@@ -8,6 +8,7 @@
 #include "errors/modErroHandling.h"
 #include "host/store/StoreTestSupport.h"
 #include "settings/DefaultTemplates.h"
+#include "settings/NewHelpdeskSettings.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/cGlobalSettings.h"
 

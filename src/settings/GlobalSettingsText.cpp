@@ -1,8 +1,7 @@
 // The global settings' side of the stores: every list's stored text form,
 // and reading a list back from it.
-#include "settings/cGlobalSettings.h"
-
 #include "settings/SettingsFolderStore.h"
+#include "settings/cGlobalSettings.h"
 
 namespace zanvoro {
 

@@ -25,10 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "addin/LaterSteps.h"
 #include "addin/ZFO_M.h"
 #include "case/HelpdeskFolders.h"
 #include "case/NewHelpdesk.h"
+#include "connection/LaterSteps.h"
 #include "host/client/Application.h"
 #include "host/mail/SendReceive.h"
 #include "host/os/EventLoop.h"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets up, builds (Debug with AddressSanitizer and UndefinedBehaviorSanitizer)
-# and runs every test. Exits non-zero on any failure.
+# Checks the layers, sets up, builds (Debug with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs every test. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/check-layers.sh
 bash scripts/install-deps.sh
 build=${ZANVORO_TEST_BUILD:-build/asan}
 jobs=$(nproc)

@@ -3,7 +3,6 @@
 #include "addin/frmNewDB.h"
 #include "addin/frmSilent.h"
 #include "addin/frmStartUp.h"
-#include "addin/modRegistryEntry.h"
 #include "errors/ErrorServices.h"
 #include "errors/Trap.h"
 #include "host/client/Application.h"
@@ -16,6 +15,8 @@
 #include "host/store/NameSpace.h"
 #include "host/ui/MsgBox.h"
 #include "runtime/Text.h"
+#include "settings/RegistryOptions.h"
+#include "settings/modRegistryEntry.h"
 #include "text/Phrases.h"
 
 namespace zanvoro {
@@ -24,7 +25,7 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-ZFO_M*& ConnectedAddin() {
+ZFO_M*& ConnectedZFO_M() {
   static ZFO_M* addin = nullptr;
   return addin;
 }
@@ -36,44 +37,6 @@ void ShowCritical(const std::string& prompt) {
 
 }  // namespace
 
-std::string_view SharedObjectName(SharedObject object) {
-  switch (object) {
-    case SharedObject::OpenFolderMonitor:
-      return "cMonitorOpenFolder";
-    case SharedObject::GlobalSettings:
-      return "cGlobalSettings";
-    case SharedObject::MonitoredFolderSettings:
-      return "cMonitoredFolderSettings";
-    case SharedObject::SharedCollections:
-      return "SharedCollections";
-    case SharedObject::MySettings:
-      return "cMySettings";
-    case SharedObject::HelpdeskFolders:
-      return "HelpdeskFolders";
-    case SharedObject::UISettings:
-      return "cUISettings";
-    case SharedObject::FileSystem:
-      return "FileSystemObject";
-    case SharedObject::ExplorersEventManager:
-      return "cExplorersEventManager";
-    case SharedObject::SentCopyFoldersM:
-      return "cSentCopyFoldersM";
-    case SharedObject::MonitorResearchMailbox:
-      return "cMonitorResearchMailbox";
-    case SharedObject::RemainingCollection:
-      return "RemainingCollection";
-    case SharedObject::Ribbon:
-      return "Ribbon";
-    case SharedObject::WordApplication:
-      return "WordApplication";
-    case SharedObject::DatabaseConnections:
-      return "DatabaseConnections";
-    case SharedObject::MAPIUtils:
-      return "PLWMAPIUtils";
-  }
-  return "?";
-}
-
 ZFO_M::ZFO_M(LaterSteps steps, AddinEnvironment environment)
     : steps_(std::move(steps)),
       attach_host_(std::move(environment.attach_host)),
@@ -82,14 +45,15 @@ ZFO_M::ZFO_M(LaterSteps steps, AddinEnvironment environment)
 }
 
 ZFO_M::~ZFO_M() {
-  if (ConnectedAddin() == this) {
-    ConnectedAddin() = nullptr;
+  if (ConnectedZFO_M() == this) {
+    ConnectedZFO_M() = nullptr;
+    SetConnectedAddin(nullptr);
     SetErrorServices({});
     SetRegistryHive(nullptr);
   }
 }
 
-ZFO_M* ZFO_M::Connected() { return ConnectedAddin(); }
+ZFO_M* ZFO_M::Connected() { return ConnectedZFO_M(); }
 
 template <class F>
 bool ZFO_M::Step(std::string_view location, F&& body) {
@@ -111,7 +75,8 @@ void ZFO_M::Ignoring(std::string_view location, F&& body) {
 
 void ZFO_M::AddinInstance_OnConnection(std::shared_ptr<host::Application> application,
                                        ConnectMode /*mode*/) {
-  ConnectedAddin() = this;
+  ConnectedZFO_M() = this;
+  SetConnectedAddin(this);
   ResetErrorState();
   TraceSwitchFromEnvironment();
   shutdown_ = false;
@@ -451,10 +416,7 @@ bool ZFO_M::EnsureOutlookSession(host::DefaultFolder folder) {
   return false;
 }
 
-bool ZFO_M::IsFirstRun() {
-  return GetRegistryValue(kRegistryApp, "", "VNHEntryID", "").empty() &&
-         GetRegistryValue(kRegistryApp, "", "VNHStoreID", "").empty();
-}
+bool ZFO_M::IsFirstRun() { return HelpdeskLocationMissing(); }
 
 bool ZFO_M::PopupSystrayBalloonInteractive(std::string_view title,
                                            std::string_view text) {

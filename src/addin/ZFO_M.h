@@ -23,9 +23,10 @@
 #include <string_view>
 #include <vector>
 
-#include "addin/LaterSteps.h"
-#include "addin/RegistryOptions.h"
+#include "connection/LaterSteps.h"
+#include "connection/RunningAddin.h"
 #include "host/store/StoreTypes.h"
+#include "settings/RegistryOptions.h"
 
 namespace zanvoro {
 
@@ -58,19 +59,19 @@ struct AddinEnvironment {
   std::filesystem::path program_folder;
 };
 
-class ZFO_M {
+class ZFO_M : public RunningAddin {
  public:
   static constexpr const char* kConfigureProgram = "ConfigureServerPST";
   static constexpr const char* kCompanionProgram = "ZanvoroProcess";
   static constexpr const char* kCompanionImage = "ZANVOROPROCESS.EXE";
 
   explicit ZFO_M(LaterSteps steps = {}, AddinEnvironment environment = {});
-  ~ZFO_M();
+  ~ZFO_M() override;
   ZFO_M(const ZFO_M&) = delete;
   ZFO_M& operator=(const ZFO_M&) = delete;
 
   // The connected add-in of this process; nullptr before the first
-  // connection.
+  // connection. The subsystems below the add-in ask ConnectedAddin() instead.
   static ZFO_M* Connected();
 
   // Connection events. None of them lets a failure out.
@@ -116,26 +117,29 @@ class ZFO_M {
   static bool IsFirstRun();
 
   // The hidden window's balloon (see frmSilent); false when none is loaded.
-  bool PopupSystrayBalloonInteractive(std::string_view title, std::string_view text);
+  bool PopupSystrayBalloonInteractive(std::string_view title,
+                                      std::string_view text) override;
 
   // Run flags.
-  bool IsShutdown() const { return shutdown_; }
+  bool IsShutdown() const override { return shutdown_; }
   bool StartingUp() const { return starting_up_; }
   bool Inactive() const { return inactive_; }
-  bool NetworkMessage() const { return network_message_; }
-  bool GlobalSettingsLoaded() const { return global_settings_loaded_; }
+  bool NetworkMessage() const override { return network_message_; }
+  bool GlobalSettingsLoaded() const override { return global_settings_loaded_; }
 
   const RegistryOptions& Options() const { return options_; }
   // Re-reads the options with the "sdo_<user>" global setting (after the
   // global settings loaded).
-  void ReadOptionsWithUserOption();
+  void ReadOptionsWithUserOption() override;
   const std::string& EntryID() const { return entry_id_; }
   const std::string& StoreID() const { return store_id_; }
   const std::string& DefLang() const { return def_lang_; }
-  int LanguageIndex() const { return language_index_; }
+  int LanguageIndex() const override { return language_index_; }
 
-  std::shared_ptr<host::Application> HostApplication() const { return application_; }
-  std::shared_ptr<host::NameSpace> Session() const { return session_; }
+  std::shared_ptr<host::Application> HostApplication() const override {
+    return application_;
+  }
+  std::shared_ptr<host::NameSpace> Session() const override { return session_; }
   frmSilent* SilentWindow() const { return silent_.get(); }
   LaterSteps& Hooks() { return steps_; }
   const std::filesystem::path& ProgramFolder() const { return program_folder_; }

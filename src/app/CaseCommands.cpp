@@ -14,7 +14,6 @@
 #include "app/CommandContext.h"
 #include "app/Commands.h"
 #include "app/OpenedHelpdesk.h"
-#include "case/CaseOperations.h"
 #include "case/cCase.h"
 #include "errors/modErroHandling.h"
 #include "host/store/Item.h"
@@ -22,6 +21,7 @@
 #include "host/ui/MsgBox.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
+#include "workflow/CaseOperations.h"
 
 namespace zanvoro::app {
 namespace {

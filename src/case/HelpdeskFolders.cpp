@@ -2,11 +2,10 @@
 
 #include <array>
 
-#include "addin/LaterSteps.h"
-#include "addin/ZFO_M.h"
-#include "addin/modRegistryEntry.h"
 #include "case/FolderMarkers.h"
 #include "case/frmFirstTime.h"
+#include "connection/LaterSteps.h"
+#include "connection/RunningAddin.h"
 #include "errors/AdviceTexts.h"
 #include "errors/Trap.h"
 #include "errors/modErroHandling.h"
@@ -16,6 +15,9 @@
 #include "host/ui/MsgBox.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
+#include "settings/RegistryOptions.h"
+#include "settings/SettingsSteps.h"
+#include "settings/modRegistryEntry.h"
 
 namespace zanvoro {
 
@@ -65,7 +67,7 @@ std::shared_ptr<host::MAPIFolder> SubFolder(
 }
 
 std::shared_ptr<host::NameSpace> HelpdeskSession() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   if (!addin) return nullptr;
   if (auto session = addin->Session()) return session;
   if (auto application = addin->HostApplication()) {
@@ -105,7 +107,7 @@ void DetectHelpdeskFolders(const std::shared_ptr<host::MAPIFolder>& settings_fol
       } catch (const Error& failure) {
         if (failure.Number() != err::kNetworkError) continue;
         // The server is gone: every further folder would fail the same way.
-        ZFO_M* addin = ZFO_M::Connected();
+        RunningAddin* addin = ConnectedAddin();
         if (addin && addin->NetworkMessage()) {
           ShowCritical(
               std::string("Network problems are preventing connection to the Microsoft "
@@ -250,7 +252,7 @@ void WriteSettingsFolderLocation(const cOutlookFolder& settings) {
 }
 
 bool IsFirstRun() {
-  return Trap("SettingsData.IsFirstRun", true, [] { return ZFO_M::IsFirstRun(); });
+  return Trap("SettingsData.IsFirstRun", true, [] { return HelpdeskLocationMissing(); });
 }
 
 std::shared_ptr<host::MAPIFolder> GetOrCreateSubFolder(
@@ -293,6 +295,9 @@ std::vector<std::string> SetupDueDateScheduleFolder(
 }
 
 void AddHelpdeskFolderSteps(LaterSteps& steps) {
+  // The stored location follows a Settings folder that was moved.
+  SetSettingsFolderSource(
+      {[] { return GetSettingsFolder(); }, [] { SaveSettingsFolderLocation(); }});
   steps.locate_helpdesk_folders = [] { LocateHelpdeskFolders(); };
   steps.first_time_wizard = [] {
     frmFirstTime window;

@@ -8,7 +8,7 @@
 // again and return what that found (nullptr when the kind has no marked
 // sibling). ForgetHelpdeskFolders drops them (shut-down, reconfiguration).
 //
-// The session is the connected add-in's (ZFO_M::Connected()); without a
+// The session is the connected add-in's (ConnectedAddin()); without a
 // connected add-in nothing is found. Every public procedure here follows
 // the failure convention (Trap) and returns its neutral value on an
 // unexpected failure. UI thread only.
@@ -129,8 +129,9 @@ std::vector<std::string> SetupDueDateScheduleFolder(
     const std::vector<std::string>& technicians);
 
 // Plugs the folder locator, the first-run wizard, the folder lookups and
-// the release of the folders into the connection's start-up and shut-down.
-// Hooks already set for other objects are kept.
+// the release of the folders into the connection's start-up and shut-down,
+// and hands the Settings folder to the shared settings
+// (SetSettingsFolderSource). Hooks already set for other objects are kept.
 void AddHelpdeskFolderSteps(LaterSteps& steps);
 
 }  // namespace zanvoro

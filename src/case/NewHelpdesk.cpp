@@ -3,7 +3,6 @@
 #include <array>
 #include <optional>
 
-#include "addin/modRegistryEntry.h"
 #include "case/FolderMarkers.h"
 #include "case/HelpdeskFolders.h"
 #include "host/os/Hive.h"
@@ -14,8 +13,10 @@
 #include "host/store/Store.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
+#include "settings/NewHelpdeskSettings.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/cGlobalSettings.h"
+#include "settings/modRegistryEntry.h"
 #include "text/Phrases.h"
 
 namespace zanvoro {

@@ -4,12 +4,12 @@
 #include <random>
 #include <utility>
 
-#include "addin/ZFO_M.h"
 #include "case/CaseID.h"
 #include "case/CaseNumbering.h"
 #include "case/CaseProperties.h"
 #include "case/HelpdeskFolders.h"
 #include "case/ItemProperty.h"
+#include "connection/RunningAddin.h"
 #include "errors/AdviceTexts.h"
 #include "errors/Trap.h"
 #include "host/client/Application.h"
@@ -43,7 +43,7 @@ double RandomFraction() {
 }
 
 std::shared_ptr<host::Application> HostApplication() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   return addin ? addin->HostApplication() : nullptr;
 }
 

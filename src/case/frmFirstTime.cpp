@@ -1,9 +1,9 @@
 #include "case/frmFirstTime.h"
 
-#include "addin/ZFO_M.h"
 #include "case/FolderMarkers.h"
 #include "case/FolderPicker.h"
 #include "case/HelpdeskFolders.h"
+#include "connection/RunningAddin.h"
 #include "errors/Trap.h"
 #include "errors/modErroHandling.h"
 #include "host/client/Application.h"
@@ -28,7 +28,7 @@ constexpr const char* kDescription =
     "Exchange public folder or shared mailbox folder.";
 
 std::shared_ptr<host::Application> HostApplication() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   return addin ? addin->HostApplication() : nullptr;
 }
 

@@ -1,8 +1,8 @@
 // The consolidated conversation: each mail of a case copied into the case
 // body under a framed header, newest first or oldest first, with its quoted
 // history cut off and its attachments brought along.
-#include "addin/ZFO_M.h"
 #include "case/cCase.h"
+#include "connection/RunningAddin.h"
 #include "errors/Trap.h"
 #include "host/client/Application.h"
 #include "host/html/HtmlDocument.h"
@@ -21,14 +21,10 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
-
 // Nothing but white space (line breaks included).
 // The mail client keeps HTML bodies from version 12 on.
 bool ClientKeepsHtmlBodies() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   auto application = addin ? addin->HostApplication() : nullptr;
   return !application || application->MajorVersion() >= 12;
 }

@@ -36,10 +36,6 @@ namespace zanvoro {
 
 namespace {
 
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
-
 void WriteText(host::Item& item, std::string_view name, std::string_view value) {
   WriteItemProperty(item, name, Variant(value), VarType::String);
 }

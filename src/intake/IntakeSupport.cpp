@@ -1,6 +1,6 @@
 #include "intake/IntakeSupport.h"
 
-#include "addin/ZFO_M.h"
+#include "connection/RunningAddin.h"
 #include "errors/modErroHandling.h"
 #include "host/client/Application.h"
 #include "host/store/Item.h"
@@ -12,13 +12,13 @@
 namespace zanvoro::intake {
 
 std::shared_ptr<host::Item> NewMail() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   if (!addin || !addin->HostApplication()) return nullptr;
   return addin->HostApplication()->CreateItem(host::ItemType::Mail);
 }
 
 void ShowBalloon(std::string_view text) {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   if (addin) addin->PopupSystrayBalloonInteractive(kApplicationTitle, text);
 }
 

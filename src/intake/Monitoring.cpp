@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "addin/LaterSteps.h"
-#include "addin/RegistryOptions.h"
-#include "addin/ZFO_M.h"
 #include "case/CaseID.h"
-#include "case/CaseOperations.h"
 #include "case/HelpdeskFolders.h"
 #include "case/ItemProperty.h"
+#include "connection/LaterSteps.h"
+#include "connection/RunningAddin.h"
 #include "errors/Trap.h"
 #include "errors/modErroHandling.h"
 #include "host/client/Application.h"
@@ -35,6 +33,7 @@
 #include "settings/SettingsSteps.h"
 #include "settings/cGlobalSettings.h"
 #include "settings/cMySettings.h"
+#include "workflow/CaseOperations.h"
 
 namespace zanvoro {
 
@@ -100,7 +99,7 @@ cMonitoredFolderSettings& Claims() {
 }
 
 host::EventLoop* AddinLoop() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   if (!addin || !addin->HostApplication()) return nullptr;
   return addin->HostApplication()->Loop();
 }

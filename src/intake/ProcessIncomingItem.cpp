@@ -35,10 +35,6 @@ MonitoringControl& Control() {
   return control;
 }
 
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
-
 // Mails and posts go through the checks of a reply; meetings and tasks go
 // straight to the creation, which accepts or refuses them.
 bool IsMailOrPostClass(std::string_view upper_class) {

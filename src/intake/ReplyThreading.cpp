@@ -4,7 +4,6 @@
 #include "intake/ReplyThreading.h"
 
 #include "case/CaseID.h"
-#include "case/CaseOperations.h"
 #include "case/CaseProperties.h"
 #include "case/HelpdeskFolders.h"
 #include "case/ItemProperty.h"
@@ -21,14 +20,11 @@
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 #include "settings/SettingsSteps.h"
+#include "workflow/CaseOperations.h"
 
 namespace zanvoro {
 
 namespace {
-
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
 
 bool IsMailOrPost(host::Item& item) {
   std::string upper = UCase(item.MessageClass());

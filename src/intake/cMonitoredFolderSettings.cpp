@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "addin/ZFO_M.h"
 #include "case/HelpdeskFolders.h"
+#include "connection/RunningAddin.h"
 #include "host/store/Item.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
@@ -85,7 +85,7 @@ cMonitoredFolderSettings::cMonitoredFolderSettings(Services services)
       cGlobalSettings* settings = services_.global_settings();
       if (settings && !settings->CurrentUserName.empty())
         return settings->CurrentUserName;
-      ZFO_M* addin = ZFO_M::Connected();
+      RunningAddin* addin = ConnectedAddin();
       if (addin && addin->Session()) return addin->Session()->CurrentUser().Name;
       return {};
     };

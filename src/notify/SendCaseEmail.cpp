@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "addin/ZFO_M.h"
 #include "case/HelpdeskFolders.h"
 #include "case/ItemProperty.h"
 #include "case/cCase.h"
+#include "connection/RunningAddin.h"
 #include "errors/Trap.h"
 #include "host/client/Application.h"
 #include "host/mail/Worker.h"
@@ -116,12 +116,12 @@ void AddRecipients(host::Item& mail, std::string_view addresses,
 }
 
 std::shared_ptr<host::Application> HostApplication() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   return addin ? addin->HostApplication() : nullptr;
 }
 
 void ShowBalloon(std::string_view text) {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   if (addin && !text.empty())
     addin->PopupSystrayBalloonInteractive(kApplicationTitle, text);
 }
@@ -330,7 +330,7 @@ std::string SendCaseEmail(std::string_view to, int32_t kind, cCase& c, SendMode 
 }
 
 void DeliverNow() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   if (!addin || !addin->HostApplication()) return;
   host::DeliverNow(addin->HostApplication()->GetProfile().folder);
 }

@@ -106,6 +106,10 @@ size_t InStr(std::string_view s, std::string_view find, CompareMode mode) {
   return InStr(1, s, find, mode);
 }
 
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
 size_t InStrRev(std::string_view s, std::string_view find, CompareMode mode) {
   if (s.empty()) return 0;
   if (find.empty()) return s.size();

@@ -33,6 +33,9 @@ size_t InStr(size_t start, std::string_view s, std::string_view find,
              CompareMode mode = CompareMode::Binary);
 size_t InStr(std::string_view s, std::string_view find,
              CompareMode mode = CompareMode::Binary);
+// Whether `part` occurs in `text`, letter case counting; an empty `part`
+// always does.
+bool Contains(std::string_view text, std::string_view part);
 // 1-based position of the last `find` in `s`, 0 when absent; an empty `find`
 // gives Len(s).
 size_t InStrRev(std::string_view s, std::string_view find,

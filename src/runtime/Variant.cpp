@@ -253,9 +253,14 @@ int64_t CurrencyToInteger(Currency c) {
   return q;
 }
 
-// Every value as a 64-bit whole number (for CInt, CLng, CLngLng), rounded
-// half to even; the caller narrows.
-int64_t ToInteger(const Variant& v) {
+// The conversions every number conversion shares: Empty is 0, Null raises
+// "Invalid use of Null", yes/no is -1 or 0, the 16- and 32-bit numbers are
+// taken as they are; the other kinds of value go through the converter of
+// their kind (a date as its serial number, a text as the number it reads as).
+template <class R, class FromLongLong, class FromCurrency, class FromDouble,
+          class FromText>
+R ConvertNumber(const Variant& v, FromLongLong from_long_long, FromCurrency from_currency,
+                FromDouble from_double, FromText from_text) {
   switch (v.Type()) {
     case VarType::Empty:
       return 0;
@@ -266,22 +271,32 @@ int64_t ToInteger(const Variant& v) {
     case VarType::Long:
       return *v.As<int32_t>();
     case VarType::LongLong:
-      return *v.As<int64_t>();
+      return from_long_long(*v.As<int64_t>());
     case VarType::Boolean:
       return *v.As<bool>() ? -1 : 0;
     case VarType::Currency:
-      return CurrencyToInteger(*v.As<Currency>());
+      return from_currency(*v.As<Currency>());
     case VarType::Double:
-      return DoubleToInteger(*v.As<double>(), -kTwoPow63, kTwoPow63);
+      return from_double(*v.As<double>());
     case VarType::Date:
-      return DoubleToInteger(v.As<Date>()->Serial(), -kTwoPow63, kTwoPow63);
-    case VarType::String: {
-      auto scaled = ToScaled(ReadNumberOrMismatch(v.Text()), 0);
-      if (!scaled) throw OverflowError();
-      return *scaled;
-    }
+      return from_double(v.As<Date>()->Serial());
+    case VarType::String:
+      return from_text(v.Text());
   }
   throw TypeMismatchError();
+}
+
+// Every value as a 64-bit whole number (for CInt, CLng, CLngLng), rounded
+// half to even; the caller narrows.
+int64_t ToInteger(const Variant& v) {
+  return ConvertNumber<int64_t>(
+      v, [](int64_t n) { return n; }, CurrencyToInteger,
+      [](double d) { return DoubleToInteger(d, -kTwoPow63, kTwoPow63); },
+      [](const std::string& text) {
+        auto scaled = ToScaled(ReadNumberOrMismatch(text), 0);
+        if (!scaled) throw OverflowError();
+        return *scaled;
+      });
 }
 
 template <class T>
@@ -364,32 +379,14 @@ int32_t CLng(const Variant& v) { return Narrow<int32_t>(ToInteger(v)); }
 int64_t CLngLng(const Variant& v) { return ToInteger(v); }
 
 double CDbl(const Variant& v) {
-  switch (v.Type()) {
-    case VarType::Empty:
-      return 0;
-    case VarType::Null:
-      throw InvalidUseOfNullError();
-    case VarType::Integer:
-      return *v.As<int16_t>();
-    case VarType::Long:
-      return *v.As<int32_t>();
-    case VarType::LongLong:
-      return static_cast<double>(*v.As<int64_t>());
-    case VarType::Boolean:
-      return *v.As<bool>() ? -1 : 0;
-    case VarType::Currency:
-      return v.As<Currency>()->ToDouble();
-    case VarType::Double:
-      return *v.As<double>();
-    case VarType::Date:
-      return v.As<Date>()->Serial();
-    case VarType::String: {
-      auto d = ToDouble(ReadNumberOrMismatch(v.Text()));
-      if (!d) throw OverflowError();
-      return *d;
-    }
-  }
-  throw TypeMismatchError();
+  return ConvertNumber<double>(
+      v, [](int64_t n) { return static_cast<double>(n); },
+      [](Currency c) { return c.ToDouble(); }, [](double d) { return d; },
+      [](const std::string& text) {
+        auto d = ToDouble(ReadNumberOrMismatch(text));
+        if (!d) throw OverflowError();
+        return *d;
+      });
 }
 
 Currency CCur(const Variant& v) {

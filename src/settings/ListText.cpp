@@ -52,6 +52,15 @@ const std::string& ListField(const std::vector<std::string>& fields, size_t inde
   return index < fields.size() ? fields[index] : kNone;
 }
 
+void ReadListFields(const std::vector<std::string>& fields,
+                    std::initializer_list<std::string*> targets) {
+  size_t index = 0;
+  for (std::string* target : targets) {
+    if (target) *target = ListField(fields, index);
+    ++index;
+  }
+}
+
 Currency ReadCurrencyField(std::string_view text) {
   if (!IsNumeric(text)) return Currency{};
   try {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,10 @@ std::string WriteListEntry(const std::vector<std::string>& fields);
 
 // Field `index` of `fields`, or "" when the entry is shorter.
 const std::string& ListField(const std::vector<std::string>& fields, size_t index);
+// Sets the text of target i to ListField(fields, i), for every target in
+// order; a nullptr target skips its field (one the caller reads itself).
+void ReadListFields(const std::vector<std::string>& fields,
+                    std::initializer_list<std::string*> targets);
 
 Currency ReadCurrencyField(std::string_view text);
 int32_t ReadIntegerField(std::string_view text);

@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "addin/LaterSteps.h"
-#include "addin/ZFO_M.h"
-#include "case/HelpdeskFolders.h"
+#include "connection/LaterSteps.h"
+#include "connection/RunningAddin.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
 #include "runtime/Error.h"
@@ -28,20 +27,33 @@ std::unique_ptr<cMySettings>& MySlot() {
   return settings;
 }
 
+SettingsFolderSource& Source() {
+  static SettingsFolderSource source;
+  return source;
+}
+
+std::shared_ptr<host::MAPIFolder> SourceFolder() {
+  return Source().folder ? Source().folder() : nullptr;
+}
+
 cGlobalSettings::Services AddinServices() {
-  return cGlobalSettings::Services{[] { return GetSettingsFolder(); },
+  return cGlobalSettings::Services{[] { return SourceFolder(); },
                                    []() -> host::UserInfo {
-                                     ZFO_M* addin = ZFO_M::Connected();
+                                     RunningAddin* addin = ConnectedAddin();
                                      if (!addin || !addin->Session()) return {};
                                      return addin->Session()->CurrentUser();
                                    },
                                    [] {
-                                     ZFO_M* addin = ZFO_M::Connected();
+                                     RunningAddin* addin = ConnectedAddin();
                                      return addin ? addin->LanguageIndex() : 1;
                                    }};
 }
 
 }  // namespace
+
+void SetSettingsFolderSource(SettingsFolderSource source) {
+  Source() = std::move(source);
+}
 
 cGlobalSettings* SharedGlobalSettings() { return GlobalSlot().get(); }
 
@@ -66,15 +78,15 @@ void InstallSettingsSteps(LaterSteps& steps) {
   };
   steps.read_my_settings = [] {
     if (!MySlot()) MySlot() = std::make_unique<cMySettings>();
-    MySlot()->ReadDBSettingsItem(GetSettingsFolder());
+    MySlot()->ReadDBSettingsItem(SourceFolder());
   };
   steps.load_global_settings = [] {
     if (!GlobalSlot()) GlobalSlot() = std::make_unique<cGlobalSettings>(AddinServices());
     bool loaded = GlobalSlot()->LoadDBSettings();
     if (loaded) {
       // The stored location follows a Settings folder that was moved.
-      SaveSettingsFolderLocation();
-      if (ZFO_M* addin = ZFO_M::Connected()) addin->ReadOptionsWithUserOption();
+      if (Source().loaded) Source().loaded();
+      if (RunningAddin* addin = ConnectedAddin()) addin->ReadOptionsWithUserOption();
     }
     return loaded;
   };
@@ -84,7 +96,7 @@ void InstallSettingsSteps(LaterSteps& steps) {
     return CStr(settings->GeneralSettings.GetValue(name, VarType::String));
   };
   steps.settings_folder_writable = [] {
-    std::shared_ptr<host::MAPIFolder> folder = GetSettingsFolder();
+    std::shared_ptr<host::MAPIFolder> folder = SourceFolder();
     return folder && SettingsFolderWritable(*folder);
   };
 }

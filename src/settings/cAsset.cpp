@@ -10,11 +10,8 @@ std::vector<std::string> cAsset::TextFields() const {
 
 cAsset cAsset::FromTextFields(const std::vector<std::string>& fields) {
   cAsset asset;
-  asset.AssetName = ListField(fields, 0);
-  asset.AssetField2 = ListField(fields, 1);
-  asset.AssetField3 = ListField(fields, 2);
-  asset.AssetField4 = ListField(fields, 3);
-  asset.AssetField5 = ListField(fields, 4);
+  ReadListFields(fields, {&asset.AssetName, &asset.AssetField2, &asset.AssetField3,
+                          &asset.AssetField4, &asset.AssetField5});
   return asset;
 }
 

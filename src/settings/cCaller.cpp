@@ -20,16 +20,9 @@ std::vector<std::string> cCaller::TextFields() const {
 
 cCaller cCaller::FromTextFields(const std::vector<std::string>& fields) {
   cCaller caller;
-  caller.Email = ListField(fields, 0);
-  caller.Name = ListField(fields, 1);
-  caller.Phone = ListField(fields, 2);
-  caller.Mobile = ListField(fields, 3);
-  caller.Department = ListField(fields, 4);
-  caller.Company = ListField(fields, 5);
-  caller.Address = ListField(fields, 6);
-  caller.Technician = ListField(fields, 7);
-  caller.Password = ListField(fields, 8);
-  caller.SLA = ListField(fields, 9);
+  ReadListFields(fields, {&caller.Email, &caller.Name, &caller.Phone, &caller.Mobile,
+                          &caller.Department, &caller.Company, &caller.Address,
+                          &caller.Technician, &caller.Password, &caller.SLA});
   caller.AssociatedUsers.FromString(ListField(fields, 10));
   return caller;
 }

@@ -37,6 +37,7 @@
 #include "host/store/StoreTypes.h"
 #include "runtime/Dictionary.h"
 #include "settings/SettingsList.h"
+#include "settings/UserRegistryValues.h"
 #include "settings/cAssets.h"
 #include "settings/cCallers.h"
 #include "settings/cCategories.h"
@@ -56,33 +57,6 @@ class MAPIFolder;
 }  // namespace host
 
 class SettingsStore;
-
-// The per-user values of the registry key "Software\Pellworth\VNH" that the
-// settings read at load and write back, with their defaults.
-struct UserRegistryValue {
-  const char* name;
-  const char* default_value;
-};
-inline constexpr UserRegistryValue kUserRegistryValues[] = {
-    {"AllowPhoneCalls", ""},
-    {"PhoneCallsOption", ""},
-    {"COMPORT", ""},
-    {"DoNotReloadSettings", ""},
-    {"DefLang", ""},
-    {"UseDedicatedGroupForRibbons", ""},
-    {"TrackIncomingReplies", "1"},
-    {"TrackOutgoingReplies", "1"},
-    {"IncomingRepliesDaysBackToScan", ""},
-    {"intDaysBackToScan", "1"},
-    {"intMoveIncomingEmail", "0"},
-    {"intMoveOutgoingEmail", "0"},
-    {"OverwriteOLAPCubeFolder", "0"},
-    {"OLAPCubeFolderPath", ""},
-    {"IamTechnician", ""},
-    {"RibbonTabPlacement", ""},
-    {"StartUpOption", "0"},
-    {"ClearFormCacheOnStartup", "0"},
-};
 
 class cGlobalSettings {
  public:
@@ -261,14 +235,5 @@ class cGlobalSettings {
 
   Services services_;
 };
-
-// Fills the new helpdesk whose Settings folder is `settings_folder` with
-// the initial settings: the "DBSettings" item choosing the folder as store
-// (unless an item is already there), the "ZanvoroSettings" item with every
-// list, the initial general settings, and the counters. `language_index`
-// picks the default templates' language (6 French). Returns whether all was
-// written.
-bool LoadInitialSettingsToNewDB(const std::shared_ptr<host::MAPIFolder>& settings_folder,
-                                int language_index = 1);
 
 }  // namespace zanvoro

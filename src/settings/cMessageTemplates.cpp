@@ -108,4 +108,18 @@ cMessageTemplate& cMessageTemplates::Entry(std::string_view key) {
   return *items_.Find(key);
 }
 
+void cMessageTemplates::ApplyDefaults(TemplateLanguage language) {
+  for (std::string_view key : DefaultTemplateKeys()) {
+    if (!Trim(GetValue(key)).empty()) continue;
+    SetValue(key, DefaultTemplateText(key, language));
+  }
+}
+
+std::string cMessageTemplates::NewCaseHTML(std::string_view body,
+                                           TemplateLanguage language) const {
+  std::string page = GetValue("sdoNewCase");
+  if (page.size() < 2) page = DefaultTemplateResource("NEWCASE.TXT", language);
+  return Replace(page, "VNH_EMAILBODY", body);
+}
+
 }  // namespace zanvoro

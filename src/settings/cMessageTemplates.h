@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "runtime/Dictionary.h"
+#include "settings/DefaultTemplates.h"
 
 namespace zanvoro {
 
@@ -54,6 +55,15 @@ class cMessageTemplates {
   // as it is.
   void FromString(std::string_view text);
   std::string ToString() const;
+
+  // Gives every template whose text is empty (blanks aside) the built-in
+  // default in `language`. A template missing from the list is added
+  // switched off; a present one keeps its switch.
+  void ApplyDefaults(TemplateLanguage language);
+  // The HTML body of a new case item: the "sdoNewCase" template (the
+  // built-in page in `language` when it is shorter than 2 characters) with
+  // VNH_EMAILBODY replaced by `body` as it is.
+  std::string NewCaseHTML(std::string_view body, TemplateLanguage language) const;
 
  private:
   cMessageTemplate& Entry(std::string_view key);

@@ -16,13 +16,10 @@ std::vector<std::string> cProblemType::TextFields() const {
 
 cProblemType cProblemType::FromTextFields(const std::vector<std::string>& fields) {
   cProblemType type;
-  type.ProblemType = ListField(fields, 0);
-  type.ProblemCategory = ListField(fields, 1);
+  ReadListFields(
+      fields, {&type.ProblemType, &type.ProblemCategory, nullptr, &type.DefaultTechnician,
+               &type.DefaultSLA, &type.DefaultField, &type.Code});
   type.DefaultMinutes = ReadIntegerField(ListField(fields, 2));
-  type.DefaultTechnician = ListField(fields, 3);
-  type.DefaultSLA = ListField(fields, 4);
-  type.DefaultField = ListField(fields, 5);
-  type.Code = ListField(fields, 6);
   return type;
 }
 

@@ -22,14 +22,10 @@ std::vector<std::string> cTechnician::TextFields() const {
 
 cTechnician cTechnician::FromTextFields(const std::vector<std::string>& fields) {
   cTechnician technician;
-  technician.Name = ListField(fields, 0);
-  technician.Email = ListField(fields, 1);
+  ReadListFields(fields, {&technician.Name, &technician.Email, nullptr, &technician.Phone,
+                          &technician.Mobile, &technician.AdminAccess,
+                          &technician.Password, &technician.Code});
   technician.Rate = ReadCurrencyField(ListField(fields, 2));
-  technician.Phone = ListField(fields, 3);
-  technician.Mobile = ListField(fields, 4);
-  technician.AdminAccess = ListField(fields, 5);
-  technician.Password = ListField(fields, 6);
-  technician.Code = ListField(fields, 7);
   return technician;
 }
 

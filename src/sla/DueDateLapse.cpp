@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "addin/LaterSteps.h"
-#include "addin/ZFO_M.h"
 #include "case/CaseProperties.h"
 #include "case/HelpdeskFolders.h"
 #include "case/ItemProperty.h"
 #include "case/NotificationCodes.h"
 #include "case/cCase.h"
+#include "connection/LaterSteps.h"
+#include "connection/RunningAddin.h"
 #include "errors/Trap.h"
 #include "errors/modErroHandling.h"
 #include "host/client/Application.h"
@@ -70,7 +70,7 @@ std::string SupervisorNames() {
 }
 
 void Balloon(const std::string& text) {
-  if (ZFO_M* addin = ZFO_M::Connected()) {
+  if (RunningAddin* addin = ConnectedAddin()) {
     addin->PopupSystrayBalloonInteractive(kApplicationTitle, text);
   }
 }
@@ -161,7 +161,7 @@ std::shared_ptr<Watch>& CurrentWatch() {
 }
 
 void RunPass() {
-  ZFO_M* addin = ZFO_M::Connected();
+  RunningAddin* addin = ConnectedAddin();
   if (!addin || addin->IsShutdown() || !addin->GlobalSettingsLoaded()) return;
   CheckLapsedDueDates(Now());
 }
@@ -211,7 +211,7 @@ int32_t CheckLapsedDueDates(Date now) {
 void StartDueDateWatch(DueDateWatchTiming timing) {
   Trap("DueDateLapse.StartDueDateWatch", [&] {
     StopDueDateWatch();
-    ZFO_M* addin = ZFO_M::Connected();
+    RunningAddin* addin = ConnectedAddin();
     std::shared_ptr<host::Application> application =
         addin ? addin->HostApplication() : nullptr;
     host::EventLoop* loop = application ? application->Loop() : nullptr;

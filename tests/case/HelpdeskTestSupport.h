@@ -8,15 +8,15 @@
 #include <memory>
 #include <string>
 
-#include "addin/LaterSteps.h"
 #include "addin/ZFO_M.h"
-#include "addin/modRegistryEntry.h"
 #include "case/HelpdeskFolders.h"
 #include "case/NewHelpdesk.h"
+#include "connection/LaterSteps.h"
 #include "host/client/Application.h"
 #include "host/client/ClientTestSupport.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
+#include "settings/modRegistryEntry.h"
 
 namespace zanvoro::testsupport {
 

@@ -19,7 +19,6 @@
 #include <thread>
 #include <vector>
 
-#include "addin/modRegistryEntry.h"
 #include "case/CaseProperties.h"
 #include "case/ItemProperty.h"
 #include "case/cLogsList.h"
@@ -34,6 +33,7 @@
 #include "host/store/Recordset.h"
 #include "runtime/Date.h"
 #include "runtime/Text.h"
+#include "settings/modRegistryEntry.h"
 
 extern char** environ;
 

@@ -9,6 +9,7 @@
 #include "host/os/Hive.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
+#include "settings/NewHelpdeskSettings.h"
 #include "settings/SettingsSteps.h"
 #include "settings/cGlobalSettings.h"
 

@@ -10,6 +10,7 @@
 #include "host/ui/Renderer.h"
 #include "host/ui/ScriptedRenderer.h"
 #include "runtime/Date.h"
+#include "settings/NewHelpdeskSettings.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/cGlobalSettings.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "addin/LaterSteps.h"
 #include "case/CaseProperties.h"
 #include "case/CaseTestSupport.h"
+#include "connection/LaterSteps.h"
 #include "errors/modErroHandling.h"
 #include "host/store/NameSpace.h"
 #include "host/store/Recipients.h"

@@ -1,6 +1,6 @@
 // The store as one SQLite file: WAL journal, 5 s busy timeout, foreign keys
 // on, synchronous=NORMAL, prepared statements cached. All of the store's SQL
-// text is in SqliteBackend.cpp.
+// text is in the Sqlite*.cpp files of this folder.
 //
 // Opening checks the file before touching it, reading only its header and
 // schema: a file that is not a database, or lacks the store's tables or its

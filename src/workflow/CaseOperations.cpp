@@ -1,4 +1,4 @@
-#include "case/CaseOperations.h"
+#include "workflow/CaseOperations.h"
 
 #include <vector>
 

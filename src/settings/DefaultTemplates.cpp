@@ -1,9 +1,9 @@
-#include "notify/DefaultTemplates.h"
+#include "settings/DefaultTemplates.h"
 
 #include <string>
 
-#include "notify/DefaultTemplateData.h"
 #include "runtime/Text.h"
+#include "settings/DefaultTemplateData.h"
 #include "text/Phrases.h"
 
 namespace zanvoro {

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "notify/DefaultTemplates.h"
+#include "settings/DefaultTemplates.h"
 
 namespace zanvoro {
 namespace {

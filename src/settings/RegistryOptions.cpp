@@ -1,10 +1,15 @@
-#include "addin/RegistryOptions.h"
+#include "settings/RegistryOptions.h"
 
-#include "addin/modRegistryEntry.h"
 #include "runtime/Error.h"
 #include "runtime/Variant.h"
+#include "settings/modRegistryEntry.h"
 
 namespace zanvoro {
+
+bool HelpdeskLocationMissing() {
+  return GetRegistryValue(kRegistryApp, "", "VNHEntryID", "").empty() &&
+         GetRegistryValue(kRegistryApp, "", "VNHStoreID", "").empty();
+}
 
 int16_t OptionNumber(std::string_view text) {
   if (!IsNumeric(text)) return 0;

@@ -7,7 +7,8 @@
 
 #include "errors/modErroHandling.h"
 #include "host/store/StoreTestSupport.h"
-#include "notify/DefaultTemplates.h"
+#include "settings/DefaultTemplates.h"
+#include "settings/NewHelpdeskSettings.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/cGlobalSettings.h"
 

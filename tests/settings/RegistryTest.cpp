@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "addin/RegistryOptions.h"
-#include "addin/modRegistryEntry.h"
 #include "host/client/ClientTestSupport.h"
 #include "host/os/Hive.h"
+#include "settings/RegistryOptions.h"
+#include "settings/modRegistryEntry.h"
 
 namespace zanvoro {
 namespace {

@@ -42,6 +42,10 @@ struct RegistryOptions {
       std::string_view user_name);
 };
 
+// True while neither "VNHEntryID" nor "VNHStoreID" is stored: no helpdesk
+// has been chosen yet. Raises the registry's errors.
+bool HelpdeskLocationMissing();
+
 // The text as a 16-bit number; 0 when it is not one or does not fit.
 int16_t OptionNumber(std::string_view text);
 

@@ -6,7 +6,7 @@
 set(delimiter "zanvoro_tpl")
 string(REPLACE "," ";" names "${NAMES}")
 set(out "// Generated from resources/templates by EmbedTemplates.cmake. Do not edit.\n")
-string(APPEND out "#include \"notify/DefaultTemplateData.h\"\n\n")
+string(APPEND out "#include \"settings/DefaultTemplateData.h\"\n\n")
 string(APPEND out "namespace zanvoro {\n\nnamespace {\n\nconstexpr EmbeddedTemplate kPages[] = {\n")
 foreach(language en fr)
   foreach(name IN LISTS names)

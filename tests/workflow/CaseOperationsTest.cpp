@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "case/CaseOperations.h"
 #include "case/CaseProperties.h"
 #include "case/CaseTestSupport.h"
 #include "case/ItemProperty.h"
@@ -14,6 +13,7 @@
 #include "host/ui/ScriptedRenderer.h"
 #include "notify/DueDateEntries.h"
 #include "notify/SendSMS.h"
+#include "workflow/CaseOperations.h"
 
 namespace zanvoro {
 namespace {

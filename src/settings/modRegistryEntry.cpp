@@ -1,4 +1,4 @@
-#include "addin/modRegistryEntry.h"
+#include "settings/modRegistryEntry.h"
 
 #include "host/os/Hive.h"
 #include "runtime/Error.h"

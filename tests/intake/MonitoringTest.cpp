@@ -67,9 +67,7 @@ TEST(MonitoredFolderData, ReadsAndWritesItsTextForms) {
     EXPECT_EQ(data.ActionMode, c.action_mode) << c.text;
     EXPECT_EQ(data.ToString(), c.written) << c.text;
   }
-}
-
-TEST(MonitoredFolderData, OldFormOfAMailboxNameIsActiveWithItsStrippedName) {
+  // The older form, a mailbox name alone, is active with its stripped name as key.
   cMonitoredFolderData data;
   data.ReadFromString("Help_Desk, [EU] & #1");
   EXPECT_EQ(data.FolderName, "Help_Desk, [EU] & #1");

@@ -246,16 +246,10 @@ TEST_F(StartupTest, ShutdownReleasesEverythingInItsFixedOrder) {
   EXPECT_EQ(addin.HostApplication(), nullptr);
   EXPECT_EQ(addin.Session(), nullptr);
   EXPECT_FALSE(addin.SilentWindow()->Loaded());
-}
-
-TEST_F(StartupTest, ShutdownTwiceRunsWithoutErrors) {
-  StoreHelpdeskLocation();
-  ZFO_M& addin = Start();
-  addin.ShutdownAddin();
+  // Shutting down again runs without errors.
   addin.AddinInstance_OnBeginShutdown();
   addin.AddinInstance_OnDisconnection(RemoveMode::HostShutdown);
   EXPECT_TRUE(addin.IsShutdown());
-  EXPECT_FALSE(ErrorReportShown());
   EXPECT_EQ(CountShown("frmErrorReport"), 0);
 }
 
@@ -272,9 +266,16 @@ TEST_F(StartupTest, OptionTwoConnectsShowsNothingAndHoldsNoHostObjects) {
   EXPECT_FALSE(Ran("FileModule.Initialize"));
 }
 
-TEST_F(StartupTest, OptionOneAsksAndTheInactiveAnswerShutsDown) {
+TEST_F(StartupTest, OptionOneAsksAndOnlyTheInactiveAnswerShutsDown) {
   StoreHelpdeskLocation();
   SetUserValue("StartUpOption", "1");
+  for (auto action : {FormAction::Close(), FormAction::Click("cmdActive")}) {
+    Renderer().Script("frmStartUp", {action});
+    ZFO_M& addin = Start();
+    EXPECT_FALSE(addin.IsShutdown()) << action.Describe();
+    EXPECT_TRUE(Ran("GlobalSettings.Load")) << action.Describe();
+    addin.ShutdownAddin();
+  }
   Renderer().Script("frmStartUp", {FormAction::Click("cmdInactive")});
   ZFO_M& addin = Start();
   const host::Shown* question = LastShown("frmStartUp");
@@ -285,18 +286,6 @@ TEST_F(StartupTest, OptionOneAsksAndTheInactiveAnswerShutsDown) {
             "Outlook session");
   EXPECT_TRUE(addin.IsShutdown());
   EXPECT_EQ(addin.HostApplication(), nullptr);
-}
-
-TEST_F(StartupTest, OptionOneWithTheQuestionClosedOrAnsweredActiveStartsNormally) {
-  StoreHelpdeskLocation();
-  SetUserValue("StartUpOption", "1");
-  for (auto action : {FormAction::Close(), FormAction::Click("cmdActive")}) {
-    Renderer().Script("frmStartUp", {action});
-    ZFO_M& addin = Start();
-    EXPECT_FALSE(addin.IsShutdown()) << action.Describe();
-    EXPECT_TRUE(Ran("GlobalSettings.Load")) << action.Describe();
-    addin.ShutdownAddin();
-  }
 }
 
 TEST_F(StartupTest, WithoutALocationTheNewOrExistingQuestionComesUpOnEveryStart) {
@@ -393,10 +382,12 @@ TEST_F(StartupTest, AFailureInsideAStepGivesExactlyOneReportAndEndsShutDown) {
   addin_->ReconfigureAddin();
 
   EXPECT_EQ(CountShown("frmErrorReport"), 1);
-  EXPECT_EQ(report,
-            ErrorReportText("16.0", 0, "Connect.cMonitoredFolderSettings", "Settings",
-                            err::kCallFailed, "cannot read the monitored folders"));
-  EXPECT_EQ(Split(report, "\r\n").size(), 7u);
+  EXPECT_NE(report.find("In Function: Connect.cMonitoredFolderSettings\r\nSource: "
+                        "Settings\r\n"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("Exception Description: cannot read the monitored folders"),
+            std::string::npos);
   EXPECT_TRUE(addin_->IsShutdown());
   EXPECT_EQ(addin_->HostApplication(), nullptr);
   EXPECT_FALSE(Ran("fSilentProcess.Load"));
@@ -456,7 +447,7 @@ TEST_F(StartupTest, WithoutAClientTheAddinSaysSoAndShutsDown) {
   EXPECT_TRUE(addin_->IsShutdown());
 }
 
-TEST_F(StartupTest, BalloonClicksShowTheirFolderInTheActiveExplorer) {
+TEST_F(StartupTest, BalloonClicksShowTheirFolderInTheActiveExplorerUnlessBalloonsAreOff) {
   StoreHelpdeskLocation();
   ZFO_M& addin = Start();
   struct {
@@ -472,13 +463,10 @@ TEST_F(StartupTest, BalloonClicksShowTheirFolderInTheActiveExplorer) {
     EXPECT_EQ(application_->ActiveExplorer()->CurrentFolder()->Name(), c.folder)
         << c.title;
   }
-}
-
-TEST_F(StartupTest, BalloonsStayAwayWhenTheyAreSwitchedOff) {
-  StoreHelpdeskLocation();
+  addin.ShutdownAddin();
   settings_["sdoDisableBalloons"] = "1";
-  ZFO_M& addin = Start();
-  EXPECT_FALSE(addin.PopupSystrayBalloonInteractive("New Case", "text"));
+  Renderer().ClearTranscript();
+  EXPECT_FALSE(Start().PopupSystrayBalloonInteractive("New Case", "text"));
   EXPECT_FALSE(Renderer().Saw("New Case"));
 }
 

@@ -10,7 +10,7 @@
 namespace zanvoro {
 namespace {
 
-TEST(CaseID, ExtractCaseIDTakesTheFirstTagWithANumberOfEveryCandidate) {
+TEST(CaseID, ExtractCaseIDTakesTheFirstTagWithANumberOfTagsSplitIntoPrefixAndNumber) {
   struct {
     const char* subject;
     const char* number;
@@ -32,70 +32,50 @@ TEST(CaseID, ExtractCaseIDTakesTheFirstTagWithANumberOfEveryCandidate) {
   EXPECT_EQ(CaseIDCandidates("Re: [HW-17] [Urgent] [18] [A-B-3]"),
             (std::vector<std::string>{"17", "18"}));
   EXPECT_TRUE(CaseIDCandidates("no tags at all").empty());
-}
-
-TEST(CaseID, TagsSplitIntoPrefixAndNumber) {
   struct {
     const char* tag;
     const char* number;
     const char* prefix;
-  } cases[] = {{"[HW-17]", "17", "HW"},
-               {"[17]", "17", ""},
-               {"[A-B-17]", "B-17", "A"},
-               {"HW-17]", "17", "HW"},
-               {"[-17]", "17", ""}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(NumberPartOfTag(c.tag), c.number) << c.tag;
-    EXPECT_EQ(PrefixPartOfTag(c.tag), c.prefix) << c.tag;
+  } tags[] = {{"[HW-17]", "17", "HW"},
+              {"[17]", "17", ""},
+              {"[A-B-17]", "B-17", "A"},
+              {"HW-17]", "17", "HW"},
+              {"[-17]", "17", ""}};
+  for (const auto& t : tags) {
+    EXPECT_EQ(NumberPartOfTag(t.tag), t.number) << t.tag;
+    EXPECT_EQ(PrefixPartOfTag(t.tag), t.prefix) << t.tag;
   }
 }
 
-TEST(CaseID, RemoveCaseIDFromSubjectRemovesEveryCaseTag) {
+// Removing takes every case tag, or every copy of the first bracketed tag;
+// ensuring adds the case's tag only when the subject carries none.
+TEST(CaseID, SubjectTagsAreRemovedOrAddedWhereNoneIs) {
+  enum class Edit { RemoveCaseIDs, RemoveFirstTag, EnsureTag };
   struct {
+    Edit edit;
     const char* subject;
     const char* result;
   } cases[] = {
-      {"Re: [HW-17] Printer", "Re: Printer"},
-      {"Re: [Urgent] [17] Printer", "Re: [Urgent] Printer"},
-      {"[HW-17] again [HW-17]", "again"},
-      {"Re:[17]Printer", "Re:Printer"},
-      {"Printer", "Printer"},
-      {"Re: [A-B-17] not a case tag", "Re: [A-B-17] not a case tag"},
-  };
+      {Edit::RemoveCaseIDs, "Re: [HW-17] Printer", "Re: Printer"},
+      {Edit::RemoveCaseIDs, "Re: [Urgent] [17] Printer", "Re: [Urgent] Printer"},
+      {Edit::RemoveCaseIDs, "Re:[17]Printer", "Re:Printer"},
+      {Edit::RemoveCaseIDs, "[HW-17] again [HW-17]", "again"},
+      {Edit::RemoveCaseIDs, "Re: [A-B-17] not a case tag", "Re: [A-B-17] not a case tag"},
+      {Edit::RemoveFirstTag, "[Urgent] Printer [Urgent]", "Printer"},
+      {Edit::RemoveFirstTag, "Re: [HW-17] Printer [18]", "Re:  Printer [18]"},
+      {Edit::RemoveFirstTag, "  no tags  ", "  no tags  "},
+      {Edit::RemoveFirstTag, "a ] b [ never closed", "a ] b [ never closed"},
+      {Edit::RemoveFirstTag, "[] empty tag", "empty tag"},
+      {Edit::EnsureTag, "Re: [HW-17] Printer", "Re: [HW-17] Printer"},
+      {Edit::EnsureTag, "  Printer  ", "[HW-18] Printer"},
+      {Edit::EnsureTag, "Re: [Urgent] Printer", "[HW-18] Re: [Urgent] Printer"},
+      {Edit::EnsureTag, "", "[HW-18] "}};
   for (const auto& c : cases) {
-    EXPECT_EQ(RemoveCaseIDFromSubject(c.subject), c.result) << c.subject;
-  }
-}
-
-TEST(CaseID, RemoveFirstBracketTagRemovesEveryCopyOfTheFirstTag) {
-  struct {
-    const char* subject;
-    const char* result;
-  } cases[] = {
-      {"[Urgent] Printer [Urgent]", "Printer"},
-      {"Re: [HW-17] Printer [18]", "Re:  Printer [18]"},
-      {"  no tags  ", "  no tags  "},
-      {"a ] b [ never closed", "a ] b [ never closed"},
-      {"[] empty tag", "empty tag"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(RemoveFirstBracketTag(c.subject), c.result) << c.subject;
-  }
-}
-
-TEST(CaseID, EnsurePrefixCodeInSubjectAddsATagOnlyWhenThereIsNone) {
-  struct {
-    const char* subject;
-    const char* case_id;
-    const char* result;
-  } cases[] = {
-      {"Re: [HW-17] Printer", "HW-18", "Re: [HW-17] Printer"},
-      {"  Printer  ", "HW-18", "[HW-18] Printer"},
-      {"Re: [Urgent] Printer", "18", "[18] Re: [Urgent] Printer"},
-      {"", "7", "[7] "},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(EnsurePrefixCodeInSubject(c.subject, c.case_id), c.result) << c.subject;
+    std::string result =
+        c.edit == Edit::RemoveCaseIDs    ? RemoveCaseIDFromSubject(c.subject)
+        : c.edit == Edit::RemoveFirstTag ? RemoveFirstBracketTag(c.subject)
+                                         : EnsurePrefixCodeInSubject(c.subject, "HW-18");
+    EXPECT_EQ(result, c.result) << c.subject;
   }
 }
 

@@ -26,43 +26,36 @@ cWork Work(int32_t id, int32_t minutes, std::string description = "Fixed it") {
   return cWork{id, At(2009, 3, 7, 9, 5), "Ann", minutes, std::move(description)};
 }
 
-TEST(CaseLog, XmlRoundTripKeepsOrderAndMinutes) {
+TEST(CaseLog, XmlHasFixedElementsEscapesMarkupAndRoundTripsInOrderToTheMinute) {
   cLogsList log;
-  log.Add(Log(3, "Case created from email ", At(2009, 3, 7, 9, 5, 42)));
+  log.Add(Log(3, "<b>Fish & Chips</b>", At(2009, 3, 7, 9, 5, 42)));
   log.Add(Log(1, "Email to Caller", At(2009, 12, 31, 23, 59, 1), "Bob"));
-  log.Add(Log(2, "Case closed", At(2010, 1, 1, 0, 0)));
-
+  EXPECT_EQ(log.SaveValueToXML(),
+            "<Logs><Data><ID>3</ID><Description>&lt;b&gt;Fish &amp; Chips&lt;/b&gt;"
+            "</Description><ActionDate>2009\t3\t7\t9\t5</ActionDate>"
+            "<Technician>Ann</Technician></Data><Data><ID>1</ID><Description>Email to "
+            "Caller</Description><ActionDate>2009\t12\t31\t23\t59</ActionDate>"
+            "<Technician>Bob</Technician></Data></Logs>\r\n");
   cLogsList read;
   read.FromXML(log.SaveValueToXML());
+  ASSERT_EQ(read.Count(), 2u);
+  EXPECT_EQ(read.GetItem(0)->ID, 3);
+  EXPECT_EQ(read.GetItem(0)->Description, "<b>Fish & Chips</b>");
+  EXPECT_EQ(read.GetItem(0)->ActionDate, At(2009, 3, 7, 9, 5));
+  EXPECT_EQ(read.GetItem(1)->Technician, "Bob");
+  EXPECT_EQ(read.GetItem(1)->ActionDate, At(2009, 12, 31, 23, 59));
 
-  ASSERT_EQ(read.Count(), 3u);
-  const Date minutes[] = {At(2009, 3, 7, 9, 5), At(2009, 12, 31, 23, 59),
-                          At(2010, 1, 1, 0, 0)};
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(read.GetItem(i)->ID, log.GetItem(i)->ID);
-    EXPECT_EQ(read.GetItem(i)->Description, log.GetItem(i)->Description);
-    EXPECT_EQ(read.GetItem(i)->Technician, log.GetItem(i)->Technician);
-    EXPECT_EQ(read.GetItem(i)->ActionDate, minutes[i]) << "entry " << i;
-  }
-}
-
-TEST(CaseLog, XmlHasFixedElementsAndEscapesMarkup) {
-  cLogsList log;
-  log.Add(Log(1, "<b>Fish & Chips</b>", At(2009, 3, 7, 9, 5)));
-  EXPECT_EQ(log.SaveValueToXML(),
-            "<Logs><Data><ID>1</ID><Description>&lt;b&gt;Fish &amp; Chips&lt;/b&gt;"
-            "</Description><ActionDate>2009\t3\t7\t9\t5</ActionDate>"
-            "<Technician>Ann</Technician></Data></Logs>\r\n");
   cWorks works;
   works.Add(Work(1, 30, "Swapped <toner>"));
   EXPECT_EQ(works.SaveValueToXML(),
             "<WorkDescriptions><Data><ID>1</ID><WorkDate>2009\t3\t7\t9\t5</WorkDate>"
             "<User>Ann</User><Minutes>30</Minutes><Description>Swapped &lt;toner&gt;"
             "</Description></Data></WorkDescriptions>\r\n");
-  cWorks read;
-  read.FromXML(works.SaveValueToXML());
-  ASSERT_EQ(read.Count(), 1u);
-  EXPECT_EQ(read.GetItem(0)->ToString(), works.GetItem(0)->ToString());
+  cWorks works_read;
+  works_read.FromXML(works.SaveValueToXML());
+  ASSERT_EQ(works_read.Count(), 1u);
+  EXPECT_EQ(works_read.GetItem(0)->Minutes, 30);
+  EXPECT_EQ(works_read.GetItem(0)->Description, "Swapped <toner>");
 }
 
 TEST(CaseLog, EmptyListOrTextThatIsNotXmlReadsAsEmptyList) {
@@ -139,10 +132,8 @@ TEST(CaseLog, TablesEscapeTheirRowsAndTheWorkTableEndsWithTheTotal) {
 
   cLogsList log;
   log.Add(Log(1, "<Called>", At(2009, 3, 7, 9, 5)));
-  EXPECT_EQ(log.GetItem(0)->ToHTML(),
-            "<tr>\r\n<td width=\"200\">" + GeneralDateText(At(2009, 3, 7, 9, 5)) +
-                "</td>\r\n<td width=\"100\">Ann</td>\r\n"
-                "<td width=\"300\">&lt;Called&gt;</td>\r\n</tr>\r\n");
+  EXPECT_NE(log.ToHTML().find("<td width=\"300\">&lt;Called&gt;</td>"),
+            std::string::npos);
   EXPECT_NE(log.ToHTML().find(">Log List</td>"), std::string::npos);
 }
 
@@ -161,26 +152,15 @@ TEST(CaseLog, TextFormsJoinFieldsByTabsAndEntriesBySeparator) {
   EXPECT_EQ(cLogsList{}.ToString(), "");
 }
 
-TEST(CaseLog, ActionTextsFollowTheTable) {
+TEST(CaseLog, ActionTextsNameTheActionAndTimeAndWhoWhereTheActionHasSomeone) {
   struct {
     int32_t action;
     const char* before_date;  // "" for texts without a date
     const char* after_date;
   } const cases[] = {{0, "Phone Call to Caller (", ") "},
-                     {1, "Mobile Call to Caller (", ") "},
-                     {2, "Email to Caller (", ") "},
-                     {3, "Email to Caller (", ") "},
                      {4, "SMS to Caller (", ") "},
                      {5, "Case Assignment Email to Technician (", ") X"},
-                     {6, "Case Assignment SMS to Technician (", ") X"},
-                     {7, "Phone Call to Technician (", ") X"},
-                     {8, "Mobile Call to Technician (", ") X"},
-                     {9, "Email to Technician (", ") X"},
-                     {10, "Email to Technician (", ") X"},
-                     {11, "SMS to Technician (", ") X"},
                      {12, "Email Reply from Caller (", ") X"},
-                     {14, "Case closed (", ") X"},
-                     {15, "Case re-opened (", ") X"},
                      {16, "New technician 'X' assigned (", ") "},
                      {17, "Due-date lapsed (", ") "}};
   for (const auto& c : cases) {

@@ -84,25 +84,29 @@ TEST_F(CaseNumberingTest, IssuingReadsTheStoredCounterAndKeepsTheOtherCounters) 
   }
 }
 
-TEST_F(CaseNumberingTest, SaveCaseIDStoresTheNextValueAndResetStoresTheValue) {
+TEST_F(CaseNumberingTest, CounterCommandsConfirmThenResetAndDoNothingOtherwise) {
   EXPECT_EQ(SaveCaseID(9), 10);
   EXPECT_EQ(GetCurrentTicketCounter(), 10);
-  EXPECT_TRUE(ResetCaseIDCount(3));
-  EXPECT_EQ(StoredCounters(), "CaseIDCount;3");
-  EXPECT_EQ(GetNewCaseID(), 4);
-}
-
-TEST_F(CaseNumberingTest, CounterCommandsConfirmThenReset) {
   StoreCounters("CaseIDCount;77");
+  Renderer().ClearTranscript();
+  Renderer().Answer(MsgBoxResult::No);
+  EXPECT_FALSE(ResetCaseCounterToZero());
+  Renderer().Answer(MsgBoxResult::No);
+  EXPECT_FALSE(ChangeCaseCounter("5"));
+  for (const char* typed : {"-5", "", "  ", "abc", "99999999999"}) {
+    EXPECT_FALSE(ChangeCaseCounter(typed)) << typed;
+  }
+  EXPECT_EQ(MessagePrompts().size(), 2u);
+  EXPECT_EQ(GetCurrentTicketCounter(), 77);
+
   Renderer().ClearTranscript();
   Renderer().Answer(MsgBoxResult::Yes);
   EXPECT_TRUE(ResetCaseCounterToZero());
   EXPECT_EQ(GetNewCaseID(), 1);
-
   Renderer().Answer(MsgBoxResult::Yes);
   EXPECT_TRUE(ChangeCaseCounter("500"));
+  EXPECT_EQ(StoredCounters(), "CaseIDCount;500");
   EXPECT_EQ(GetNewCaseID(), 501);
-
   EXPECT_EQ(
       MessagePrompts(),
       (std::vector<std::string>{
@@ -112,23 +116,6 @@ TEST_F(CaseNumberingTest, CounterCommandsConfirmThenReset) {
           std::string("Are you sure you want to change the case ID counter to 500?") +
               kCannotUndo,
           "Reset of Case ID to 500 was successfull!"}));
-}
-
-TEST_F(CaseNumberingTest, CounterCommandsDoNothingWhenRefusedOrGivenNoWholeNumber) {
-  StoreCounters("CaseIDCount;77");
-  Renderer().ClearTranscript();
-  Renderer().Answer(MsgBoxResult::No);
-  EXPECT_FALSE(ResetCaseCounterToZero());
-  Renderer().Answer(MsgBoxResult::No);
-  EXPECT_FALSE(ChangeCaseCounter("5"));
-  EXPECT_EQ(MessagePrompts().size(), 2u);
-
-  Renderer().ClearTranscript();
-  for (const char* typed : {"-5", "", "  ", "abc", "99999999999"}) {
-    EXPECT_FALSE(ChangeCaseCounter(typed)) << typed;
-  }
-  EXPECT_TRUE(MessagePrompts().empty());
-  EXPECT_EQ(GetCurrentTicketCounter(), 77);
 }
 
 TEST_F(CaseNumberingTest, OverflowIsReportedAndIssuesNothing) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "case/HelpdeskFolders.h"
 #include "case/HelpdeskTestSupport.h"
@@ -13,6 +14,9 @@
 #include "host/store/Item.h"
 #include "host/store/Items.h"
 #include "host/store/MAPIFolder.h"
+#include "host/store/NameSpace.h"
+#include "host/store/Recipients.h"
+#include "runtime/Text.h"
 #include "settings/SettingsSteps.h"
 #include "settings/cGlobalSettings.h"
 
@@ -51,6 +55,33 @@ class CaseTest : public HelpdeskTest {
     WriteItemProperty(*item, "Case.Closed", Variant(closed ? "1" : "0"), VarType::String);
     item->Save();
     return item;
+  }
+
+  // The mails waiting in the Outbox.
+  std::vector<std::shared_ptr<host::Item>> Outbox() {
+    auto items = Session().GetDefaultFolder(host::DefaultFolder::Outbox)->Items();
+    std::vector<std::shared_ptr<host::Item>> mails;
+    for (int32_t i = 1; i <= items->Count(); ++i) mails.push_back(items->Item(i));
+    return mails;
+  }
+  // The recipients of `type`, each by address (by name when it has none),
+  // joined by "; ".
+  static std::string Recipients(host::Item& mail,
+                                host::RecipientType type = host::RecipientType::To) {
+    std::vector<std::string> names;
+    for (int32_t i = 1; i <= mail.Recipients().Count(); ++i) {
+      host::Recipient* r = mail.Recipients().Item(i);
+      if (r->Type() == type)
+        names.push_back(r->Address().empty() ? r->Name() : r->Address());
+    }
+    return Join(names, "; ");
+  }
+  std::vector<std::string> BalloonTexts() const {
+    std::vector<std::string> texts;
+    for (const host::Shown& shown : renderer_->Transcript()) {
+      if (shown.kind == host::ShownKind::Balloon) texts.push_back(shown.text);
+    }
+    return texts;
   }
 };
 

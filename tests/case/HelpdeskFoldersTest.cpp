@@ -23,10 +23,11 @@ using testsupport::HelpdeskTest;
 
 class HelpdeskFolders : public HelpdeskTest {};
 
-TEST_F(HelpdeskFolders, LocateFindsTheSixSiblingsFromTheStoredLocation) {
+TEST_F(HelpdeskFolders, TheFirstGetterFindsTheSixSiblingsFromTheStoredLocation) {
   NewHelpdesk made = MakeHelpdesk("helpdesk.zdb", "", Registration::ForUser);
   Connect();
-  LocateHelpdeskFolders();
+  EXPECT_FALSE(HelpdeskFolderKnown(HelpdeskFolder::History));
+  ASSERT_NE(GetHistoryFolder(), nullptr);
 
   struct {
     HelpdeskFolder kind;
@@ -44,15 +45,6 @@ TEST_F(HelpdeskFolders, LocateFindsTheSixSiblingsFromTheStoredLocation) {
   EXPECT_EQ(GetSettingsFolder()->EntryID(), made.settings.EntryID);
   EXPECT_EQ(GetHelpdeskFolder("VARNHOLTKB")->Name(), "Knowledge base");
   EXPECT_EQ(GetHelpdeskFolder("VarnholtArchive"), nullptr);
-}
-
-TEST_F(HelpdeskFolders, GettersLocateTheHelpdeskOnFirstUse) {
-  MakeHelpdesk("helpdesk.zdb", "", Registration::ForUser);
-  Connect();
-  EXPECT_FALSE(HelpdeskFolderKnown(HelpdeskFolder::History));
-  ASSERT_NE(GetHistoryFolder(), nullptr);
-  EXPECT_EQ(GetHistoryFolder()->Name(), "History");
-  EXPECT_TRUE(HelpdeskFolderKnown(HelpdeskFolder::Ongoing));
 
   ForgetHelpdeskFolders();
   EXPECT_FALSE(HelpdeskFolderKnown(HelpdeskFolder::Ongoing));
@@ -82,12 +74,21 @@ TEST_F(HelpdeskFolders, OnlyMarkedSiblingsAreHelpdeskFolders) {
   EXPECT_EQ(GetResolvedFolder()->Name(), "Erledigt");
 }
 
-TEST_F(HelpdeskFolders, NetworkErrorStopsTheScanAndTellsTheUser) {
+TEST_F(HelpdeskFolders, ANetworkErrorStopsTheScanAndTellsTheUserOthersSkipTheirFolder) {
   NewHelpdesk made = MakeHelpdesk();
   AddStoreToProfile("helpdesk.zdb", "Zanvoro Helpdesk");
   Connect();
   auto settings = Session().GetFolderFromID(made.settings.EntryID);
+  DetectHelpdeskFolders(settings, [](host::MAPIFolder& folder) -> std::string {
+    if (folder.Name() == "Resolved") throw Error(err::kAccessDenied, "no access");
+    return folder.Description();
+  });
+  EXPECT_FALSE(HelpdeskFolderKnown(HelpdeskFolder::Resolved));
+  EXPECT_TRUE(HelpdeskFolderKnown(HelpdeskFolder::Schedule));
+  EXPECT_TRUE(Renderer().Transcript().empty()) << Renderer().TranscriptText();
+
   // The server goes away after the first two folders (Ongoing, Resolved).
+  ForgetHelpdeskFolders();
   int reads = 0;
   DetectHelpdeskFolders(settings, [&](host::MAPIFolder& folder) -> std::string {
     if (++reads > 2) throw Error(err::kNetworkError, "The server is not available.");
@@ -103,20 +104,6 @@ TEST_F(HelpdeskFolders, NetworkErrorStopsTheScanAndTellsTheUser) {
       "computer!\r\nPlease try again later."));
 }
 
-TEST_F(HelpdeskFolders, OtherFailuresSkipOnlyTheirFolder) {
-  NewHelpdesk made = MakeHelpdesk();
-  AddStoreToProfile("helpdesk.zdb", "Zanvoro Helpdesk");
-  Connect();
-  auto settings = Session().GetFolderFromID(made.settings.EntryID);
-  DetectHelpdeskFolders(settings, [](host::MAPIFolder& folder) -> std::string {
-    if (folder.Name() == "Resolved") throw Error(err::kAccessDenied, "no access");
-    return folder.Description();
-  });
-  EXPECT_FALSE(HelpdeskFolderKnown(HelpdeskFolder::Resolved));
-  EXPECT_TRUE(HelpdeskFolderKnown(HelpdeskFolder::Schedule));
-  EXPECT_TRUE(Renderer().Transcript().empty()) << Renderer().TranscriptText();
-}
-
 // Resolving a reference after the folder or its parents changed.
 class FolderReference : public HelpdeskTest {
  protected:
@@ -130,39 +117,30 @@ class FolderReference : public HelpdeskTest {
   std::shared_ptr<host::MAPIFolder> settings_;
 };
 
-TEST_F(FolderReference, ResolvesByIdentifiersAfterTheParentWasRenamed) {
+TEST_F(FolderReference, ResolvesByIdentifiersThenByPathButNeverToAFolderRenamed) {
   cOutlookFolder reference = made_.settings;
   EXPECT_EQ(reference.OutlookPath, "\\\\Zanvoro Helpdesk\\Support\\Settings");
   settings_->Parent()->SetName("Helpdesk");
   auto found = reference.GetFolder(Session());
   ASSERT_NE(found, nullptr);
   EXPECT_EQ(found->FolderPath(), "\\\\Zanvoro Helpdesk\\Helpdesk\\Settings");
-}
+  settings_->Parent()->SetName("Support");
 
-TEST_F(FolderReference, ResolvesByPathWhenTheIdentifiersLeadNowhere) {
-  cOutlookFolder reference = made_.settings;
   reference.EntryID = "00000000000000000000000000000000";
-  ASSERT_NE(reference.GetFolder(Session()), nullptr);
   EXPECT_EQ(reference.GetFolder(Session())->EntryID(), made_.settings.EntryID);
   reference.EntryID.clear();
   EXPECT_EQ(reference.GetFolder(Session())->EntryID(), made_.settings.EntryID);
-}
 
-TEST_F(FolderReference, RenamedFolderResolvesToNothing) {
   settings_->SetName("Einstellungen");
   EXPECT_EQ(made_.settings.GetFolder(Session()), nullptr);
   // Without a recorded name any folder at the identifiers will do.
   cOutlookFolder unnamed = made_.settings;
   unnamed.Name.clear();
   EXPECT_EQ(unnamed.GetFolder(Session())->Name(), "Einstellungen");
-}
-
-TEST_F(FolderReference, RenamedFolderGivesWayToANewOneAtTheRecordedPath) {
-  settings_->SetName("Settings (old)");
+  // A new folder at the recorded path takes the renamed one's place.
   auto replacement = settings_->Parent()->Folders().Add("Settings");
-  auto found = made_.settings.GetFolder(Session());
-  ASSERT_NE(found, nullptr);
-  EXPECT_EQ(found->EntryID(), replacement->EntryID());
+  ASSERT_NE(made_.settings.GetFolder(Session()), nullptr);
+  EXPECT_EQ(made_.settings.GetFolder(Session())->EntryID(), replacement->EntryID());
 }
 
 TEST_F(FolderReference, TravelsInTheUserPropertiesOfAnItem) {

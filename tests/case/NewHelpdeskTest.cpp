@@ -6,7 +6,6 @@
 #include "case/FolderMarkers.h"
 #include "case/HelpdeskFolders.h"
 #include "case/NewHelpdesk.h"
-#include "errors/modErroHandling.h"
 #include "host/client/ClientTestSupport.h"
 #include "host/os/Hive.h"
 #include "host/os/Profile.h"
@@ -100,24 +99,6 @@ TEST_F(NewHelpdeskTest, MakesSixMarkedFoldersAndTheSettingsItem) {
   // Nothing is registered unless asked.
   EXPECT_TRUE(made.hive_path.empty());
   EXPECT_EQ(Hive("VNHEntryID"), "");
-}
-
-TEST_F(NewHelpdeskTest, SiblingScanFindsTheNewFolders) {
-  NewHelpdesk made = CreateNewHelpdesk(options_);
-  auto session = Open();
-  DetectHelpdeskFolders(session->GetFolderFromID(made.settings.EntryID));
-  for (HelpdeskFolder kind :
-       {HelpdeskFolder::Ongoing, HelpdeskFolder::Resolved, HelpdeskFolder::KB,
-        HelpdeskFolder::Settings, HelpdeskFolder::History, HelpdeskFolder::Schedule}) {
-    EXPECT_TRUE(HelpdeskFolderKnown(kind)) << FolderTag(kind);
-  }
-  EXPECT_EQ(HelpdeskFolderPath(HelpdeskFolder::KB),
-            "\\\\Zanvoro Helpdesk\\Knowledge base");
-  // The lazy getters need the connected add-in's session and hive.
-  ForgetHelpdeskFolders();
-  ResetErrorState();
-  EXPECT_EQ(GetOngoingFolder(), nullptr);
-  EXPECT_FALSE(ErrorReportShown());
 }
 
 TEST_F(NewHelpdeskTest, RefusesToCreateOverAHelpdeskUnlessForced) {

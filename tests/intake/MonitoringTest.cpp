@@ -67,9 +67,7 @@ TEST(MonitoredFolderData, ReadsAndWritesItsTextForms) {
     EXPECT_EQ(data.ActionMode, c.action_mode) << c.text;
     EXPECT_EQ(data.ToString(), c.written) << c.text;
   }
-}
-
-TEST(MonitoredFolderData, OldFormOfAMailboxNameIsActiveWithItsStrippedName) {
+  // The older form, a mailbox name alone, is active with its stripped name as key.
   cMonitoredFolderData data;
   data.ReadFromString("Help_Desk, [EU] & #1");
   EXPECT_EQ(data.FolderName, "Help_Desk, [EU] & #1");
@@ -96,21 +94,16 @@ TEST(MonitoredFolderData, ActionModeChoosesBetweenNewMailAndReplies) {
   }
 }
 
-TEST(MonitoredFolderDataList, SkipsEmptyLinesAndKeepsTheFirstOfAKey) {
+TEST(MonitoredFolderDataList, SkipsEmptyLinesKeepsTheFirstOfAKeyAndTellsOfOlderForms) {
   cMonitoredFolderDataList list;
-  bool older = list.FromString(
+  EXPECT_FALSE(list.FromString(
       "  "
       "\\\\Box\\Support|E1|S1|1|||||1|New\r\n\r\n\\\\BOX\\support|E2|S2|2|||||1|Both\r\n"
-      "\\\\Box\\Sales|E3|S3|3|||||0|Update\r\n");
-  EXPECT_FALSE(older);
+      "\\\\Box\\Sales|E3|S3|3|||||0|Update\r\n"));
   ASSERT_EQ(list.Count(), 2u);
   EXPECT_EQ(list.Find("\\\\box\\SUPPORT")->EntryID, "E1");
   EXPECT_EQ(list.ToString(),
             "\\\\Box\\Support|E1|S1|1|||||1|New\r\n\\\\Box\\Sales|E3|S3|3|||||0|Update");
-}
-
-TEST(MonitoredFolderDataList, ReportsEntriesOfTheOlderForm) {
-  cMonitoredFolderDataList list;
   EXPECT_TRUE(list.FromString("Support|E1|S1|1|||||1|New\r\nhelpdesk"));
   EXPECT_EQ(list.Find("helpdesk")->PropertyID, "helpdesk");
 }
@@ -331,20 +324,6 @@ TEST_F(Monitoring, WorkloadOptionReservesMonitoringForOneTechnicianOrComputer) {
   }
 }
 
-TEST_F(Monitoring, UpdateModeIgnoresNewMailAndNewModeIgnoresReplies) {
-  struct {
-    const char* subject;
-    const char* mode;
-  } cases[] = {{"Printer broken", "Update"}, {"RE: [12] Printer broken", "New"}};
-  for (const auto& c : cases) {
-    auto mail = NewMail(support_, c.subject);
-    EXPECT_FALSE(ProcessMonitoredItem(mail, SupportEntry(c.mode))) << c.mode;
-    EXPECT_EQ(support_->Items()->Count(), 1) << c.mode;
-    mail->Delete();
-  }
-  EXPECT_TRUE(Cases().empty());
-}
-
 TEST_F(Monitoring, AskedAboutWaitingMailTheUserMayLeaveItWhereItIs) {
   NewMail(support_, "Waiting");
   Renderer().Answer(host::MsgBoxResult::No,
@@ -440,7 +419,18 @@ TEST_F(MonitoringIntake, MailWaitingAtStartIsProcessedFromTheLastToTheFirst) {
   }
 }
 
-TEST_F(MonitoringIntake, UpdateModeLetsRepliesThroughToTheirCase) {
+TEST_F(MonitoringIntake, UpdateModeTakesOnlyRepliesAndNewModeOnlyNewMail) {
+  struct {
+    const char* subject;
+    const char* mode;
+  } cases[] = {{"Printer broken", "Update"}, {"RE: [12] Printer broken", "New"}};
+  for (const auto& c : cases) {
+    auto mail = NewMail(support_, c.subject);
+    EXPECT_FALSE(ProcessMonitoredItem(mail, SupportEntry(c.mode))) << c.mode;
+    EXPECT_EQ(support_->Items()->Count(), 1) << c.mode;
+    mail->Delete();
+  }
+  EXPECT_TRUE(Cases().empty());
   SavedCase("12");
   auto mail = NewMail(support_, "RE: [12] Printer");
   EXPECT_TRUE(ProcessMonitoredItem(mail, SupportEntry("Update")));
@@ -497,25 +487,24 @@ TEST_F(MonitoringIntake, SentCopyIsAttachedToItsCaseAsOutgoingMail) {
   EXPECT_EQ(attached, 2);
 }
 
-TEST_F(MonitoringIntake, StartUpSweepReopensClosedCasesAndTurnsMailIntoCases) {
+// Only the instance holding the Ongoing folder's claim sweeps it.
+TEST_F(MonitoringIntake, StartUpSweepIsLeftToTheClaimHolderElseReopensAndMakesCases) {
+  ASSERT_TRUE(ClaimsOf("Bob Brown", Date(now_.Serial() - 1.0 / 24))
+                  .SetFolderFlag(kOngoingCasesClaimKey, GetOngoingFolder()->FolderPath(),
+                                 ClaimAction::Set));
   SavedCase("5", CaseState::Closed);
   NewMail(GetOngoingFolder(), "Scanner jammed");
+  ProcessExistingEmailsInOngoinCasesFolder();
+  EXPECT_EQ(Cases().size(), 0u);
+  EXPECT_EQ(GetOngoingFolder()->Items()->Count(), 2) << "the mail waits for Bob";
+  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser(kOngoingCasesClaimKey),
+            "Bob Brown");
+
+  now_ = Date(now_.Serial() + 0.5);  // Bob's claim runs out
   ProcessExistingEmailsInOngoinCasesFolder();
   EXPECT_EQ(CaseNumberOf("[5] Printer"), "5");
   EXPECT_FALSE(CaseNumberOf("Scanner jammed").empty());
   EXPECT_EQ(Cases().size(), 2u);
-}
-
-TEST_F(MonitoringIntake, StartUpSweepLeavesTheOngoingFolderToTheInstanceHoldingItsClaim) {
-  ASSERT_TRUE(ClaimsOf("Bob Brown", Date(now_.Serial() - 1.0 / 24))
-                  .SetFolderFlag(kOngoingCasesClaimKey, GetOngoingFolder()->FolderPath(),
-                                 ClaimAction::Set));
-  NewMail(GetOngoingFolder(), "Scanner jammed");
-  ProcessExistingEmailsInOngoinCasesFolder();
-  EXPECT_TRUE(Cases().empty());
-  EXPECT_EQ(GetOngoingFolder()->Items()->Count(), 1) << "the mail waits for Bob";
-  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser(kOngoingCasesClaimKey),
-            "Bob Brown");
 }
 
 TEST_F(MonitoringIntake, FolderWhoseMailCannotBeWrittenIsDroppedWithItsClaim) {

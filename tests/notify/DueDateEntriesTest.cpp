@@ -45,7 +45,7 @@ class DueDateEntries : public testsupport::NotifyTest {
   }
 };
 
-TEST_F(DueDateEntries, ScheduleAndEachTechnicianGetAnEntryAtTheDueDate) {
+TEST_F(DueDateEntries, ScheduleAndEachTechnicianGetOneEntryAtTheLatestDueDate) {
   AddDueDateEntries(c_);
 
   auto entries = Entries(GetScheduleFolder(), "12");
@@ -66,14 +66,11 @@ TEST_F(DueDateEntries, ScheduleAndEachTechnicianGetAnEntryAtTheDueDate) {
     EXPECT_EQ(tasks[0]->DueDate(), c_.DueDate);
     EXPECT_EQ(tasks[0]->Subject(), "[12] Printer jams");
   }
-}
 
-TEST_F(DueDateEntries, AddingAgainReplacesTheEarlierEntries) {
-  AddDueDateEntries(c_);
+  // Adding again replaces the earlier entries.
   c_.DueDate = MakeDate(DateParts{2026, 3, 9, 9, 0, 0});
   AddDueDateEntries(c_);
-
-  auto entries = Entries(GetScheduleFolder(), "12");
+  entries = Entries(GetScheduleFolder(), "12");
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0]->Start(), c_.DueDate);
   EXPECT_EQ(Entries(Tasks("Bob Jones"), "12").size(), 1u);

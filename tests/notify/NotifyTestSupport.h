@@ -9,11 +9,7 @@
 
 #include "case/CaseTestSupport.h"
 #include "case/cCase.h"
-#include "host/store/Items.h"
-#include "host/store/NameSpace.h"
-#include "host/store/Recipients.h"
 #include "notify/SendSMS.h"
-#include "runtime/Text.h"
 
 namespace zanvoro::testsupport {
 
@@ -62,30 +58,6 @@ class NotifyTest : public CaseTest {
           sms_.push_back({std::string(number), std::string(message)});
           return std::string("SUCCESS");
         });
-  }
-
-  std::vector<std::shared_ptr<host::Item>> Outbox() {
-    auto items = Session().GetDefaultFolder(host::DefaultFolder::Outbox)->Items();
-    std::vector<std::shared_ptr<host::Item>> mails;
-    for (int32_t i = 1; i <= items->Count(); ++i) mails.push_back(items->Item(i));
-    return mails;
-  }
-  // The recipients of `type`, as written, joined by "; ".
-  static std::string Recipients(host::Item& mail, host::RecipientType type) {
-    std::vector<std::string> names;
-    for (int32_t i = 1; i <= mail.Recipients().Count(); ++i) {
-      if (mail.Recipients().Item(i)->Type() == type) {
-        names.push_back(mail.Recipients().Item(i)->Name());
-      }
-    }
-    return Join(names, "; ");
-  }
-  std::vector<std::string> BalloonTexts() const {
-    std::vector<std::string> texts;
-    for (const host::Shown& shown : renderer_->Transcript()) {
-      if (shown.kind == host::ShownKind::Balloon) texts.push_back(shown.text);
-    }
-    return texts;
   }
 
   struct SentSms {

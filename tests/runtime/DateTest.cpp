@@ -44,7 +44,7 @@ class RegionalFormatsGuard {
   RegionalFormats saved_;
 };
 
-TEST(DateSerial, CountsDaysFromTheZeroDateAndRollsOver) {
+TEST(DateSerial, CountsDaysFromTheZeroDateRollsOverKnowsLeapCenturiesAndOverflows) {
   struct {
     int year, month, day;
     double serial;
@@ -62,17 +62,11 @@ TEST(DateSerial, CountsDaysFromTheZeroDateAndRollsOver) {
     EXPECT_EQ(DateSerial(c.year, c.month, c.day).Serial(), c.serial)
         << c.year << "-" << c.month << "-" << c.day;
   }
-}
-
-TEST(DateSerial, KnowsWhichCenturyYearsAreLeap) {
   EXPECT_EQ(DaysInMonth(2008, 2), 29);
   EXPECT_EQ(DaysInMonth(2009, 2), 28);
   EXPECT_EQ(DaysInMonth(2100, 2), 28);
   EXPECT_EQ(DaysInMonth(2000, 2), 29);
   EXPECT_EQ(Parts(DateSerial(2100, 3, 0)), "2100-02-28 00:00:00");
-}
-
-TEST(DateSerial, RaisesOverflowOutsideTheValidYears) {
   EXPECT_EQ(ErrorNumberOf([] { DateSerial(10000, 1, 1); }), err::kOverflow);
   EXPECT_EQ(ErrorNumberOf([] { DateSerial(100, 1, 0); }), err::kOverflow);
   EXPECT_EQ(ErrorNumberOf([] { DateSerial(2000000000, 1, 1); }), err::kOverflow);
@@ -85,11 +79,8 @@ TEST(Date, NegativeSerialsCountDaysBackButKeepTheTimeForward) {
   EXPECT_EQ(At(1899, 12, 29, 6).Serial(), -1.25);
   EXPECT_EQ(Parts(DatePart(d)), "1899-12-29 00:00:00");
   EXPECT_EQ(TimePart(d).Serial(), 0.25);
-}
-
-TEST(Date, SplitsToTheNearestSecond) {
   Date almost_midnight(39879 + 86399.6 / 86400);
-  EXPECT_EQ(Parts(almost_midnight), "2009-03-08 00:00:00");
+  EXPECT_EQ(Parts(almost_midnight), "2009-03-08 00:00:00") << "to the nearest second";
   EXPECT_EQ(Hour(Date(39879 + 9.0 / 24 - 1e-9)), 9);
 }
 
@@ -133,7 +124,7 @@ TEST(ParseInterval, ReadsTheCodesInAnyCase) {
   EXPECT_EQ(ErrorNumberOf([] { ParseInterval(""); }), err::kInvalidProcedureCall);
 }
 
-TEST(DateAdd, ClampsMonthsAndCountsDaysAndTimesExactly) {
+TEST(DateAdd, ClampsMonthsCountsDaysAndTimesExactlyAndOverflowsPastTheValidYears) {
   struct {
     const char* interval;
     double number;
@@ -164,14 +155,8 @@ TEST(DateAdd, ClampsMonthsAndCountsDaysAndTimesExactly) {
     EXPECT_EQ(Parts(DateAdd(ParseInterval(c.interval), c.number, c.from)), c.result)
         << c.interval << " " << c.number << " " << Parts(c.from);
   }
-}
-
-TEST(DateAdd, KeepsTheTimeFractionWhenMovingWholeDays) {
   EXPECT_EQ(DateAdd(DateInterval::Month, 1, Date(39879.375)).Serial(), 39910.375);
   EXPECT_EQ(DateAdd(DateInterval::Day, -2, Date(0.75)).Serial(), -2.75);
-}
-
-TEST(DateAdd, RaisesOverflowPastTheValidYears) {
   EXPECT_EQ(ErrorNumberOf([] { DateAdd(DateInterval::Year, 1, At(9999, 12, 31)); }),
             err::kOverflow);
   EXPECT_EQ(ErrorNumberOf([] { DateAdd(DateInterval::Day, -1, At(100, 1, 1)); }),
@@ -217,10 +202,8 @@ TEST(DateDiff, CountsTheBoundariesCrossed) {
     EXPECT_EQ(DateDiff(ParseInterval(c.interval), c.from, c.to), c.result)
         << c.interval << " " << Parts(c.from) << " -> " << Parts(c.to);
   }
-}
-
-TEST(DateDiff, WeeksStartOnTheGivenFirstDay) {
-  // Sunday 8 March to Monday 9 March crosses a Monday but no Sunday.
+  // Weeks start on the given first day: Sunday 8 March to Monday 9 March
+  // crosses a Monday but no Sunday.
   EXPECT_EQ(DateDiff(DateInterval::Week, At(2009, 3, 8), At(2009, 3, 9), 2), 1);
   EXPECT_EQ(DateDiff(DateInterval::Week, At(2009, 3, 9), At(2009, 3, 14), 1), 0);
 }
@@ -290,26 +273,21 @@ TEST(RegionalFormats, EuropeanProfileChangesTextsAndReading) {
   EXPECT_FALSE(ParseDate("1/13/2009"));
 }
 
-TEST(RegionalFormats, TwoDigitYearProfileReadsItsOwnShortDate) {
+TEST(RegionalFormats,
+     TwoDigitYearProfileReadsItsOwnShortDateAndASelfNamingFormatDoesNotLoop) {
   RegionalFormatsGuard guard({"dd.MM.yy", "d. MMMM yyyy", "HH:mm"});
   Date d = At(2009, 3, 7, 14, 5);
   EXPECT_EQ(GeneralDateText(d), "07.03.09 14:05");
   EXPECT_EQ(ParseDate("07.03.09 14:05"), d);
   EXPECT_EQ(ParseDate("2009-03-07 14:05"), d);
+  SetRegionalFormats({"ddddd", "dddddd c", "ttttt"});
+  EXPECT_EQ(GeneralDateText(At(2009, 3, 7, 9, 5)), " ") << "a self-naming format";
 }
 
-TEST(RegionalFormats, ASelfNamingFormatDoesNotLoop) {
-  RegionalFormatsGuard guard({"ddddd", "dddddd c", "ttttt"});
-  EXPECT_EQ(GeneralDateText(At(2009, 3, 7, 9, 5)), " ");
-}
-
-TEST(SortableDateText, JoinsTheNumbersByTabs) {
+TEST(SortableDateText, JoinsTheNumbersByTabsAndReadsBackOnlyRealDates) {
   EXPECT_EQ(SortableDateText(At(2009, 3, 7, 9, 5, 40)), "2009\t3\t7\t9\t5");
   EXPECT_EQ(SortableDateText(At(2009, 12, 31, 23, 59, 59)), "2009\t12\t31\t23\t59");
   EXPECT_EQ(SortableDateText(Date::NoDate()), "4501\t1\t1\t0\t0");
-}
-
-TEST(SortableDateText, ReadsBackOnlyRealDates) {
   struct {
     const char* text;
     const char* result;  // nullptr: not a sortable text
@@ -427,11 +405,8 @@ TEST(ParseDate, ReadsOrdinaryDateTexts) {
       EXPECT_EQ(Parts(*read), c.result) << c.text;
     }
   }
-}
-
-TEST(ParseDate, ADateWithoutYearIsInTheCurrentYear) {
   int year = Year(Today());
-  EXPECT_EQ(ParseDate("3/7"), At(year, 3, 7));
+  EXPECT_EQ(ParseDate("3/7"), At(year, 3, 7)) << "a date without year is in this one";
   EXPECT_EQ(ParseDate("7 March"), At(year, 3, 7));
 }
 

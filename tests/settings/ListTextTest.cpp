@@ -24,9 +24,7 @@ TEST(ListText, EncodesSeparatorsAndLeavesAmpersands) {
     EXPECT_EQ(EncodeListField(c.field), c.stored) << c.field;
     EXPECT_EQ(DecodeListField(c.stored), c.field) << c.stored;
   }
-}
-
-TEST(ListText, EscapeWordsTypedInAFieldReadBackAsTheirSeparators) {
+  // Escape words typed in a field read back as their separators.
   EXPECT_EQ(DecodeListField(EncodeListField("a&colonb")), "a:b");
   EXPECT_EQ(DecodeListField(EncodeListField("a&semicolonb")), "a;b");
 }

@@ -52,7 +52,8 @@ class SettingsStepsTest : public host::testsupport::ClientTest {
   bool swept_ = false;
 };
 
-TEST_F(SettingsStepsTest, StartUpLoadsTheSettingsBeforeTheBackgroundWork) {
+TEST_F(SettingsStepsTest,
+       StartUpLoadsTheSettingsBeforeTheBackgroundWorkAndSavesTheirLocation) {
   ASSERT_TRUE(LoadInitialSettingsToNewDB(settings_folder_));
   ZFO_M& addin = Start();
 
@@ -65,6 +66,11 @@ TEST_F(SettingsStepsTest, StartUpLoadsTheSettingsBeforeTheBackgroundWork) {
   EXPECT_LT(StepIndex("GlobalSettings.Load"),
             StepIndex("CaseHelper.ProcessOngoingFolder"));
   EXPECT_EQ(SharedMySettings()->DBChoice, cMySettings::kChoiceSettingsFolder);
+  // Loading saves the settings folder's location again.
+  host::Hive hive(application_->GetProfile().EffectiveHivePath());
+  EXPECT_EQ(hive.GetValue("Software\\Pellworth\\VNH", "VNHName"), "Helpdesk Settings");
+  EXPECT_EQ(hive.GetValue("Software\\Pellworth\\VNH", "VNHOutlookPath"),
+            settings_folder_->FolderPath());
 }
 
 TEST_F(SettingsStepsTest, SettingsThatDoNotLoadStartNoBackgroundWork) {
@@ -72,15 +78,6 @@ TEST_F(SettingsStepsTest, SettingsThatDoNotLoadStartNoBackgroundWork) {
   EXPECT_FALSE(addin.GlobalSettingsLoaded());
   EXPECT_FALSE(swept_);
   EXPECT_EQ(addin.Hooks().global_setting("sdoAssetField1"), "");
-}
-
-TEST_F(SettingsStepsTest, LoadingSavesTheSettingsFolderLocationAgain) {
-  ASSERT_TRUE(LoadInitialSettingsToNewDB(settings_folder_));
-  Start();
-  host::Hive hive(application_->GetProfile().EffectiveHivePath());
-  EXPECT_EQ(hive.GetValue("Software\\Pellworth\\VNH", "VNHName"), "Helpdesk Settings");
-  EXPECT_EQ(hive.GetValue("Software\\Pellworth\\VNH", "VNHOutlookPath"),
-            settings_folder_->FolderPath());
 }
 
 }  // namespace

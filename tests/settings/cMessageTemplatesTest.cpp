@@ -7,7 +7,7 @@
 namespace zanvoro {
 namespace {
 
-TEST(MessageTemplates, TextFormRoundTripKeepsSeparatorsLineBreaksAndSwitches) {
+TEST(MessageTemplates, TextFormEncodesSeparatorsAndLineBreaksAndRoundTrips) {
   const struct {
     const char* key;
     std::string value;
@@ -32,15 +32,12 @@ TEST(MessageTemplates, TextFormRoundTripKeepsSeparatorsLineBreaksAndSwitches) {
     EXPECT_EQ(read.GetValue(c.key), c.value) << c.key;
     EXPECT_EQ(read.IsChecked(c.key), c.enabled) << c.key;
   }
-}
-
-TEST(MessageTemplates, TextFormEncodesSeparatorsAndWritesLineBreaksAsAWord) {
-  cMessageTemplates templates;
-  templates.SetValue("sdoSMSCaller", "a;b:c\r\nd");
-  templates.SetNotificaionEnabledValue("sdoSMSCaller", true);
-  templates.SetValue("sdoPrint", "x");
-  EXPECT_EQ(templates.ToString(),
-            "sdoSMSCaller;a&semicolonb&colonc[LF]d;-1:sdoPrint;x;0");
+  // Separators are encoded, line breaks written as a word.
+  cMessageTemplates sms;
+  sms.SetValue("sdoSMSCaller", "a;b:c\r\nd");
+  sms.SetNotificaionEnabledValue("sdoSMSCaller", true);
+  sms.SetValue("sdoPrint", "x");
+  EXPECT_EQ(sms.ToString(), "sdoSMSCaller;a&semicolonb&colonc[LF]d;-1:sdoPrint;x;0");
 }
 
 TEST(MessageTemplates, FirstEntryOfAKeyWinsWhateverItsLetterCase) {
@@ -84,16 +81,6 @@ TEST(MessageTemplates, MalformedTextReadsWhatCanBeRead) {
   }
 }
 
-TEST(MessageTemplates, EmptyTextLeavesTheListAndOtherTextReplacesIt) {
-  cMessageTemplates templates;
-  templates.FromString("sdoPrint;page;-1");
-  templates.FromString("");
-  EXPECT_EQ(templates.GetValue("sdoPrint"), "page");
-  templates.FromString("sdoNewCase;body;0");
-  EXPECT_FALSE(templates.Exists("sdoPrint"));
-  EXPECT_EQ(templates.GetValue("sdoNewCase"), "body");
-}
-
 TEST(MessageTemplates, MissingKeysAreOffAndEmptyAndSettingEitherPartAddsThem) {
   cMessageTemplates templates;
   EXPECT_FALSE(templates.IsChecked("sdoPrint"));
@@ -109,6 +96,12 @@ TEST(MessageTemplates, MissingKeysAreOffAndEmptyAndSettingEitherPartAddsThem) {
   templates.SetValue("sdoPrint", "sheet");
   EXPECT_FALSE(templates.IsChecked("sdoPrint"));
   EXPECT_EQ(templates.Count(), 2u);
+  // An empty text leaves the list; any other text replaces it.
+  templates.FromString("");
+  EXPECT_EQ(templates.GetValue("sdoPrint"), "sheet");
+  templates.FromString("sdoNewCase;body;0");
+  EXPECT_FALSE(templates.Exists("sdoPrint"));
+  EXPECT_EQ(templates.GetValue("sdoNewCase"), "body");
 }
 
 }  // namespace

@@ -27,19 +27,18 @@ TEST(SingleList, ReadsItemsBetweenSeparatorsWithoutEmptyOnes) {
   }
 }
 
-TEST(SingleList, GetItemTrimsAndIsEmptyOutOfRange) {
+TEST(SingleList, ItemsAreTrimmedEmptyOutOfRangeAndRandomOnesFromTheList) {
   cSingleList list;
+  EXPECT_EQ(list.RandomItem(), "");
+  EXPECT_EQ(list.ToStringWithEmptyValue("\t"), "");
   list.FromString(" b ,a", ",");
   EXPECT_EQ(list.GetItem(0), "b");  // " b " sorts before "a"
   EXPECT_EQ(list.FirstItem(), "b");
   EXPECT_EQ(list.GetItem(1), "a");
   EXPECT_EQ(list.GetItem(2), "");
   EXPECT_EQ(list.GetItem(-1), "");
-}
-
-TEST(SingleList, EmptyValueFormStartsWithAnEmptyItem) {
-  cSingleList list;
-  EXPECT_EQ(list.ToStringWithEmptyValue("\t"), "");
+  std::string item = list.RandomItem();
+  EXPECT_TRUE(item == "a" || item == "b") << item;
   list.FromString("b\ta", "\t");
   EXPECT_EQ(list.ToStringWithEmptyValue("\t"), "\ta\tb");
   EXPECT_EQ(list.ToStringTab(), "a\tb");
@@ -66,14 +65,6 @@ TEST(SingleList, RoundTripsThroughAListControlAndAnArray) {
   cSingleList from_array;
   from_array.FromArray(array);
   EXPECT_EQ(from_array.ToString(","), "Closed,In progress,New");
-}
-
-TEST(SingleList, RandomItemComesFromTheList) {
-  cSingleList list;
-  EXPECT_EQ(list.RandomItem(), "");
-  list.FromString("x,y", ",");
-  std::string item = list.RandomItem();
-  EXPECT_TRUE(item == "x" || item == "y") << item;
 }
 
 }  // namespace

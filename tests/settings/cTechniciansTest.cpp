@@ -27,12 +27,8 @@ TEST(Technicians, ReadInNameOrderWithRateAsText) {
             "Ann Lee;ann@x.org;40.5;555-1;077-1;1;pw;AL:"
             "Bob Ray;;25;555-2;;0;;BR:"
             "Carl Diaz;carl@x.org;30;555-3;077-3;0;;CD");
-}
-
-TEST(Technicians, RateThatIsNotANumberReadsAsZero) {
-  cTechnicians all;
   all.FromString("Ann;a@x.org;lots");
-  EXPECT_EQ(all.Find("Ann")->Rate.scaled, 0);
+  EXPECT_EQ(all.Find("Ann")->Rate.scaled, 0) << "a rate that is no number";
   EXPECT_EQ(all.Find("Ann")->Email, "a@x.org");
 }
 
@@ -95,7 +91,7 @@ TEST(Technicians, CaseListKeepsTheNamedOrderAndUnknownNames) {
   EXPECT_EQ(names_only.Emails(), "");
 }
 
-TEST(Technicians, SendingAddressesSkipTechniciansWithoutOne) {
+TEST(Technicians, SendingAddressesSkipTechniciansWithoutOneAndRatesAddUp) {
   cTechnicians all = Helpdesk();
   cTechnicians assigned;
   assigned.FromNames("Bob Ray/Carl Diaz/Ann Lee", all);
@@ -107,14 +103,9 @@ TEST(Technicians, SendingAddressesSkipTechniciansWithoutOne) {
   EXPECT_EQ(nobody.GetToEmail(), "");
   EXPECT_EQ(nobody.GetBCCEmails(), "");
   EXPECT_EQ(nobody.GetPrimaryTechnicianFullName(), "");
-}
-
-TEST(Technicians, RatesAddUpTheListsTechnicians) {
-  cTechnicians all = Helpdesk();
-  cTechnicians assigned;
+  EXPECT_EQ(nobody.Rates().scaled, 0);
   assigned.FromNames("Ann Lee/Bob Ray", all);
   EXPECT_EQ(assigned.Rates().scaled, 655000);
-  EXPECT_EQ(cTechnicians().Rates().scaled, 0);
 }
 
 TEST(Technicians, FillsAListControlAndTheLiveUsersArray) {

@@ -11,9 +11,7 @@
 #include "connection/LaterSteps.h"
 #include "errors/modErroHandling.h"
 #include "host/store/NameSpace.h"
-#include "host/store/Recipients.h"
 #include "notify/SendSMS.h"
-#include "runtime/Text.h"
 #include "sla/DueDateLapse.h"
 
 namespace zanvoro {
@@ -63,24 +61,6 @@ class DueDateLapseTest : public testsupport::CaseTest {
     return application_->GetNamespace("MAPI")->GetItemFromID(item->EntryID());
   }
 
-  std::vector<std::shared_ptr<host::Item>> Outbox() {
-    auto items = application_->GetNamespace("MAPI")
-                     ->GetDefaultFolder(host::DefaultFolder::Outbox)
-                     ->Items();
-    std::vector<std::shared_ptr<host::Item>> mails;
-    for (int32_t i = 1; i <= items->Count(); ++i) mails.push_back(items->Item(i));
-    return mails;
-  }
-  static std::string RecipientsOf(host::Item& mail) {
-    std::vector<std::string> addresses;
-    host::Recipients& recipients = mail.Recipients();
-    for (int32_t i = 1; i <= recipients.Count(); ++i) {
-      host::Recipient* r = recipients.Item(i);
-      addresses.push_back(r->Address().empty() ? r->Name() : r->Address());
-    }
-    return Join(addresses, ";");
-  }
-
   // Restarts the add-in on the same store, as a new session of the client;
   // `watch` plugs the watch into its start-up.
   enum class WithWatch { No, Yes };
@@ -113,7 +93,7 @@ TEST_F(DueDateLapseTest, ALapsedCaseNotifiesItsTechniciansOnceEvenAfterARestart)
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_NE(mails[0]->Subject().find("Due Date lapsed"), std::string::npos)
       << mails[0]->Subject();
-  EXPECT_EQ(RecipientsOf(*mails[0]), "bob@example.com");
+  EXPECT_EQ(Recipients(*mails[0]), "bob@example.com");
   EXPECT_EQ(mails[0]->BillingInformation(), "Case Due Date Lapsed Notification Sent to");
 
   EXPECT_EQ(CheckLapsedDueDates(kNow), 0) << "a second pass sends again";
@@ -140,7 +120,8 @@ TEST_F(DueDateLapseTest,
   EXPECT_EQ(Outbox().size(), 2u);
 }
 
-TEST_F(DueDateLapseTest, CasesNotYetDueWithoutDueDateOrClosedSendNothing) {
+TEST_F(DueDateLapseTest,
+       CasesNotYetDueWithoutDueDateOrClosedSendNothingNorDoSwitchedOffTemplates) {
   CaseDue("7", At(10, 13));
   CaseDue("8", Date::NoDate());
   CaseDue("9", Date());  // the zero date: never set
@@ -150,9 +131,18 @@ TEST_F(DueDateLapseTest, CasesNotYetDueWithoutDueDateOrClosedSendNothing) {
   closed_in_ongoing->Save();
   EXPECT_EQ(CheckLapsedDueDates(kNow), 0);
   EXPECT_TRUE(Outbox().empty());
+
+  // Switched-off templates send nothing, but the case is still marked.
+  Settings().MessageTemplates.SetNotificaionEnabledValue(
+      "sdoEmailTechnicianDueDateLapsed", false);
+  CaseDue("12", At(10, 9));
+  EXPECT_EQ(CheckLapsedDueDates(kNow), 1);
+  EXPECT_TRUE(Outbox().empty());
+  EXPECT_TRUE(sms_.empty());
+  EXPECT_EQ(CheckLapsedDueDates(kNow), 0);
 }
 
-TEST_F(DueDateLapseTest, TheThresholdFollowsTheTimingSetting) {
+TEST_F(DueDateLapseTest, TheThresholdFollowsTheTimingSettingSoHoursBeforeWarnAhead) {
   struct {
     const char* timing;
     const char* hours;
@@ -166,9 +156,6 @@ TEST_F(DueDateLapseTest, TheThresholdFollowsTheTimingSetting) {
                 kNow.Serial() + row.expected_hours_ahead / 24.0, 1e-9)
         << "timing '" << row.timing << "', hours '" << row.hours << "'";
   }
-}
-
-TEST_F(DueDateLapseTest, HoursBeforeTimingWarnsAheadOfTheDueDate) {
   SetGeneral("tpoDueDateLapsedCheckTiming", "1");
   SetGeneral("tpoDueDateLapsedHoursBefore", "2");
   CaseDue("7", At(10, 13, 30));
@@ -192,23 +179,13 @@ TEST_F(DueDateLapseTest, SupervisorsFoundInTheTechnicianListGetTheSlaBreachByMai
     if (mail->Subject().find("SLA breach") != std::string::npos) breach = mail;
   }
   ASSERT_NE(breach, nullptr);
-  EXPECT_EQ(RecipientsOf(*breach), "sue@example.com");
+  EXPECT_EQ(Recipients(*breach), "sue@example.com");
   EXPECT_EQ(breach->BillingInformation(), "SLA Breach Notification Sent to");
   ASSERT_EQ(sms_.size(), 2u);
   EXPECT_EQ(sms_[0].number, "+15550001");
   EXPECT_NE(sms_[0].message.find("has already lapsed"), std::string::npos);
   EXPECT_EQ(sms_[1].number, "+15550002");
   EXPECT_NE(sms_[1].message.find("Reporting SLA breach for case 7"), std::string::npos);
-}
-
-TEST_F(DueDateLapseTest, SwitchedOffTemplatesSendNothingButTheCaseIsStillMarked) {
-  Settings().MessageTemplates.SetNotificaionEnabledValue(
-      "sdoEmailTechnicianDueDateLapsed", false);
-  CaseDue("7", At(10, 9));
-  EXPECT_EQ(CheckLapsedDueDates(kNow), 1);
-  EXPECT_TRUE(Outbox().empty());
-  EXPECT_TRUE(sms_.empty());
-  EXPECT_EQ(CheckLapsedDueDates(kNow), 0);
 }
 
 TEST_F(DueDateLapseTest, TheWatchRunsAPassSoonAfterItStartsAndTheAddinOwnsIt) {

@@ -14,7 +14,7 @@ namespace {
 using testsupport::ClientTest;
 using testsupport::ExpectError;
 
-TEST_F(ClientTest, VersionComesFromTheProfileAndItsMajorNumberIsTheDigitsBeforeThePoint) {
+TEST_F(ClientTest, VersionComesFromTheProfileAndTheNamespaceOpensItsMailboxOnce) {
   struct {
     const char* version;
     int major;
@@ -24,9 +24,6 @@ TEST_F(ClientTest, VersionComesFromTheProfileAndItsMajorNumberIsTheDigitsBeforeT
     EXPECT_EQ(application->Version(), c.version);
     EXPECT_EQ(application->MajorVersion(), c.major) << c.version;
   }
-}
-
-TEST_F(ClientTest, NamespaceOpensTheProfilesMailboxOnceAndRefusesOtherTypes) {
   auto application = MakeApplication();
   auto session = application->GetNamespace("mapi");
   EXPECT_EQ(session, application->GetNamespace("MAPI"));
@@ -35,7 +32,7 @@ TEST_F(ClientTest, NamespaceOpensTheProfilesMailboxOnceAndRefusesOtherTypes) {
   ExpectError(err::kInvalidProcedureCall, [&] { application->GetNamespace("IMAP"); });
 }
 
-TEST_F(ClientTest, ExplorersOpenDisplayActivateAndClose) {
+TEST_F(ClientTest, ExplorersOpenDisplaySwitchFolderActivateAndClose) {
   auto application = MakeApplication();
   auto session = application->GetNamespace("MAPI");
   EXPECT_EQ(application->ActiveExplorer(), nullptr);
@@ -51,6 +48,15 @@ TEST_F(ClientTest, ExplorersOpenDisplayActivateAndClose) {
   ASSERT_NE(LastShown("Explorer"), nullptr);
   EXPECT_EQ(LastShown("Explorer")->ControlText("lblFolder"),
             "\\\\Mailbox - Ann Smith\\Inbox");
+
+  int switches = 0;
+  inbox->OnFolderSwitch([&] { ++switches; });
+  inbox->SelectFolder(session->GetDefaultFolder(DefaultFolder::Inbox));
+  EXPECT_EQ(switches, 0);
+  inbox->SetCurrentFolder(session->GetDefaultFolder(DefaultFolder::SentMail));
+  EXPECT_EQ(switches, 1);
+  EXPECT_EQ(inbox->CurrentFolder()->Name(), "Sent Items");
+  ExpectError(err::kObjectRequired, [&] { inbox->SelectFolder(nullptr); });
 
   auto drafts =
       application->Explorers().Add(session->GetDefaultFolder(DefaultFolder::Drafts));
@@ -71,22 +77,7 @@ TEST_F(ClientTest, ExplorersOpenDisplayActivateAndClose) {
   EXPECT_EQ(application->Explorers().Count(), 0);
 }
 
-TEST_F(ClientTest, SelectingAnotherFolderFiresFolderSwitchOnce) {
-  auto application = MakeApplication();
-  auto session = application->GetNamespace("MAPI");
-  auto explorer =
-      application->Explorers().Add(session->GetDefaultFolder(DefaultFolder::Inbox));
-  int switches = 0;
-  explorer->OnFolderSwitch([&] { ++switches; });
-  explorer->SelectFolder(session->GetDefaultFolder(DefaultFolder::Inbox));
-  EXPECT_EQ(switches, 0);
-  explorer->SetCurrentFolder(session->GetDefaultFolder(DefaultFolder::SentMail));
-  EXPECT_EQ(switches, 1);
-  EXPECT_EQ(explorer->CurrentFolder()->Name(), "Sent Items");
-  ExpectError(err::kObjectRequired, [&] { explorer->SelectFolder(nullptr); });
-}
-
-TEST_F(ClientTest, CreateItemMakesAnUnsavedItemInTheDefaultFolderOfItsType) {
+TEST_F(ClientTest, CreateItemMakesAnUnsavedItemOfItsTypeAndSendItemMovesItToTheOutbox) {
   auto application = MakeApplication();
   auto mail = application->CreateItem(ItemType::Mail);
   EXPECT_EQ(mail->MessageClass(), "IPM.Note");
@@ -97,6 +88,14 @@ TEST_F(ClientTest, CreateItemMakesAnUnsavedItemInTheDefaultFolderOfItsType) {
   EXPECT_EQ(application->CreateItem(ItemType::Post)->MessageClass(), "IPM.Post");
   ExpectError(err::kInvalidProcedureCall,
               [&] { application->CreateItem(ItemType::Note); });
+
+  auto unaddressed = application->CreateItem(ItemType::Mail);
+  ExpectError(err::kCallFailed, [&] { application->SendItem(unaddressed); });
+  unaddressed->Recipients().Add("bob@example.com");
+  EXPECT_EQ(application->SendItem(unaddressed)->Parent()->Name(), "Outbox");
+  auto outbox =
+      application->GetNamespace("MAPI")->GetDefaultFolder(DefaultFolder::Outbox);
+  EXPECT_EQ(outbox->Items()->Count(), 1);
 }
 
 TEST_F(ClientTest, DisplayItemOpensAnInspectorThatShowsTheItem) {
@@ -118,19 +117,6 @@ TEST_F(ClientTest, DisplayItemOpensAnInspectorThatShowsTheItem) {
   EXPECT_TRUE(mail->Saved());
   EXPECT_EQ(application->ActiveInspector(), nullptr);
   EXPECT_FALSE(inspector->Displayed());
-}
-
-TEST_F(ClientTest, SendItemMovesTheItemToTheOutbox) {
-  auto application = MakeApplication();
-  auto mail = application->CreateItem(ItemType::Mail);
-  ExpectError(err::kCallFailed, [&] { application->SendItem(mail); });
-  mail->Recipients().Add("bob@example.com");
-  mail->SetSubject("Out");
-  auto sent = application->SendItem(mail);
-  EXPECT_EQ(sent->Parent()->Name(), "Outbox");
-  auto outbox =
-      application->GetNamespace("MAPI")->GetDefaultFolder(DefaultFolder::Outbox);
-  EXPECT_EQ(outbox->Items()->Count(), 1);
 }
 
 TEST_F(ClientTest, QuitClosesEveryWindowAndTellsTheProgramOnce) {

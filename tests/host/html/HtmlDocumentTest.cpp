@@ -8,18 +8,15 @@
 namespace zanvoro::host {
 namespace {
 
-TEST(HtmlDocument, RepairsFragmentsIntoADocumentWithABody) {
+TEST(HtmlDocument, RepairsFragmentsIntoADocumentWithABodyEmptyForNoContent) {
   HtmlDocument doc("Hello <b>there");
   EXPECT_EQ(doc.DocumentElement().TagName(), "html");
   EXPECT_EQ(doc.Body().InnerHTML(), "<p>Hello <b>there</b></p>");
   EXPECT_EQ(doc.Html(), "<html><body><p>Hello <b>there</b></p></body></html>");
-}
-
-TEST(HtmlDocument, EmptyTextGivesAnEmptyDocument) {
   for (const char* text : {"", "   ", "<html></html>", "<!-- only a comment -->"}) {
-    HtmlDocument doc(text);
-    EXPECT_FALSE(doc.Body().IsNull()) << text;
-    EXPECT_EQ(doc.Body().InnerHTML(), "") << text;
+    HtmlDocument empty(text);
+    EXPECT_FALSE(empty.Body().IsNull()) << text;
+    EXPECT_EQ(empty.Body().InnerHTML(), "") << text;
   }
 }
 
@@ -79,7 +76,7 @@ TEST(HtmlDocument, ReadsAndSetsAttributes) {
             "<img src=\"cid:a.png\" alt=\"<x>\" hidden title=\"a &amp; &quot;b&quot;\">");
 }
 
-TEST(HtmlDocument, RemovingAnElementKeepsItReadable) {
+TEST(HtmlDocument, RemovingAnElementKeepsItReadableAndWithTheFollowingCutsTheRest) {
   HtmlDocument doc("<div><p id=a>one</p><p id=b>two</p></div>");
   HtmlElement first = doc.GetElementsByTagName("p").at(0);
   first.Remove();
@@ -87,34 +84,29 @@ TEST(HtmlDocument, RemovingAnElementKeepsItReadable) {
   EXPECT_EQ(doc.Body().InnerHTML(), "<div><p id=\"b\">two</p></div>");
   EXPECT_EQ(first.OuterHTML(), "<p id=\"a\">one</p>");
   EXPECT_TRUE(first.ParentElement().IsNull());
-}
 
-TEST(HtmlDocument, RemoveWithFollowingCutsTheRestOfTheDocument) {
-  HtmlDocument doc(
+  HtmlDocument reply(
       "<div class=outer><p>keep</p><div><p>keep too</p><div id=cut><p>From</p></div>"
       "<p>after in parent</p></div><p>after in outer</p></div><p>after all</p>");
-  HtmlElement cut = doc.GetElementsByTagName("div").at(2);
+  HtmlElement cut = reply.GetElementsByTagName("div").at(2);
   ASSERT_EQ(cut.GetAttribute("id"), "cut");
   cut.RemoveWithFollowing();
-  EXPECT_EQ(doc.Body().InnerHTML(),
+  EXPECT_EQ(reply.Body().InnerHTML(),
             "<div class=\"outer\"><p>keep</p><div><p>keep too</p></div></div>");
 }
 
-TEST(HtmlDocument, HandlesOutliveTheDocumentObject) {
-  HtmlElement body;
-  {
-    HtmlDocument doc("<p>still here</p>");
-    body = doc.Body();
-  }
-  EXPECT_EQ(body.InnerHTML(), "<p>still here</p>");
-}
-
-TEST(HtmlDocument, NullElementReadsEmptyAndRefusesChanges) {
+TEST(HtmlDocument, NullElementReadsEmptyAndRefusesChangesAndHandlesOutliveTheirDocument) {
   HtmlElement none;
   EXPECT_TRUE(none.IsNull());
   EXPECT_EQ(none.TagName(), "");
   EXPECT_EQ(none.InnerHTML(), "");
   EXPECT_EQ(none.GetAttribute("id"), "");
+  {
+    HtmlDocument doc("<p>still here</p>");
+    none = doc.Body();
+  }
+  EXPECT_EQ(none.InnerHTML(), "<p>still here</p>") << "handles outlive the document";
+  none = HtmlElement();
   try {
     none.Remove();
     FAIL() << "Remove on a null element";
@@ -153,13 +145,10 @@ TEST(HtmlDocument, MalformedMarkupNeverFails) {
     EXPECT_EQ(html.rfind("<html>", 0), 0u);
     for (HtmlElement& div : doc.GetElementsByTagName("div")) div.Style();
   }
-}
-
-TEST(HtmlDocument, MetaCharsetDoesNotChangeTheEncoding) {
-  HtmlDocument doc(
+  HtmlDocument meta(
       "<html><head><meta http-equiv=Content-Type content=\"text/html; "
       "charset=windows-1252\"></head><body>Ren\xC3\xA9</body></html>");
-  EXPECT_EQ(doc.Body().InnerHTML(), "Ren\xC3\xA9");
+  EXPECT_EQ(meta.Body().InnerHTML(), "Ren\xC3\xA9") << "a meta charset changes nothing";
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ void Write(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-TEST(MailAccounts, ANewProfileReceivesFromADropFolderAndSendsToAnOutbox) {
+TEST(MailAccounts, ANewProfileUsesTheDropAndOutboxFoldersAndServerAccountsReadBack) {
   TempDir dir;
   Profile profile = Profile::Load(dir.File("p"));
   ASSERT_EQ(profile.incoming.size(), 1u);
@@ -25,11 +25,6 @@ TEST(MailAccounts, ANewProfileReceivesFromADropFolderAndSendsToAnOutbox) {
   EXPECT_EQ(profile.outgoing.kind, OutgoingKind::Outbox);
   EXPECT_EQ(profile.outgoing.outbox, profile.folder / "outbox");
   EXPECT_EQ(profile.poll_seconds, 60);
-}
-
-TEST(MailAccounts, ServerAccountsReadBackAsTheyWereSaved) {
-  TempDir dir;
-  Profile profile = Profile::Load(dir.File("p"));
   IncomingAccount imap;
   imap.name = "support";
   imap.kind = IncomingKind::Imap;

@@ -143,7 +143,7 @@ TEST_F(MailImportTest, ReplyKeepsItsPlaceInTheConversation) {
   EXPECT_NE(item->Body().find("The printer prints blank pages."), std::string::npos);
 }
 
-TEST_F(MailImportTest, MailWithoutThreadIndexStartsAConversation) {
+TEST_F(MailImportTest, MailWithoutThreadIndexOrDateStartsAConversationSentWhenItArrived) {
   auto first = Import(ReadCorpus("no-date.eml"));
   auto second = Import(ReadCorpus("no-date.eml"));
   const std::string index = first->ConversationIndex();
@@ -153,15 +153,12 @@ TEST_F(MailImportTest, MailWithoutThreadIndexStartsAConversation) {
   EXPECT_NE(index, second->ConversationIndex());
   EXPECT_EQ(index.substr(0, 6), second->ConversationIndex().substr(0, 6));
   EXPECT_EQ(first->ConversationTopic(), "Scanner alert");
-}
-
-TEST_F(MailImportTest, MailWithoutDateWasSentWhenItArrived) {
-  auto item = Import(ReadCorpus("no-date.eml"));
-  EXPECT_EQ(item->SentOn(), DeliveryTime());
-  auto unreadable = Import("From: a@b.example\r\nDate: yesterday\r\n\r\nhi\r\n");
-  EXPECT_EQ(unreadable->SentOn(), DeliveryTime());
-  EXPECT_EQ(item->SenderName(), "scanner@kunde.example");
-  EXPECT_EQ(item->SenderEmailAddress(), "scanner@kunde.example");
+  // Without a readable date it was sent when it arrived.
+  EXPECT_EQ(first->SentOn(), DeliveryTime());
+  EXPECT_EQ(Import("From: a@b.example\r\nDate: yesterday\r\n\r\nhi\r\n")->SentOn(),
+            DeliveryTime());
+  EXPECT_EQ(first->SenderName(), "scanner@kunde.example");
+  EXPECT_EQ(first->SenderEmailAddress(), "scanner@kunde.example");
 }
 
 TEST_F(MailImportTest, TruncatedMailKeepsWhatCanBeReadAndTheOriginal) {
@@ -272,7 +269,8 @@ TEST_F(MailImportTest, ImportanceComesFromImportanceOrPriority) {
   }
 }
 
-TEST_F(MailImportTest, HtmlOnlyMailGetsAPlainTextBodyToo) {
+TEST_F(MailImportTest,
+       HtmlOnlyMailGetsAPlainTextBodyTooAndMailSentOnBehalfNamesBothMailboxes) {
   auto item = Import(
       "From: a@b.example\r\nSubject: x\r\nContent-Type: text/html; charset=iso-8859-1\r\n"
       "\r\n<html><body><p>Gr\xFC\xDF"
@@ -284,15 +282,13 @@ TEST_F(MailImportTest, HtmlOnlyMailGetsAPlainTextBodyToo) {
   EXPECT_EQ(item->Body(),
             "Gr\xC3\xBC\xC3\x9F"
             "e\r\n\r\nZeile\xC2\xA0zwei");
-}
 
-TEST_F(MailImportTest, MailSentOnBehalfNamesBothMailboxes) {
-  auto item = Import(
+  auto on_behalf = Import(
       "From: Helpdesk <helpdesk@example.com>\r\nSender: Ann Smith <ann@example.com>\r\n"
       "To: x@example.org\r\nSubject: x\r\n\r\nhi\r\n");
-  EXPECT_EQ(item->SentOnBehalfOfName(), "Helpdesk");
-  EXPECT_EQ(item->SenderName(), "Ann Smith");
-  EXPECT_EQ(item->SenderEmailAddress(), "ann@example.com");
+  EXPECT_EQ(on_behalf->SentOnBehalfOfName(), "Helpdesk");
+  EXPECT_EQ(on_behalf->SenderName(), "Ann Smith");
+  EXPECT_EQ(on_behalf->SenderEmailAddress(), "ann@example.com");
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ std::vector<std::filesystem::path> FilesStartingWith(const std::filesystem::path
   return found;
 }
 
-TEST(Hive, ReadsBackWhatWasWrittenAfterReopening) {
+TEST(Hive, ReadsBackWhatWasWrittenAfterReopeningUnderNamesOfAnyCase) {
   TempDir dir;
   {
     Hive hive(dir / "hive.json");
@@ -43,23 +43,14 @@ TEST(Hive, ReadsBackWhatWasWrittenAfterReopening) {
   EXPECT_EQ(hive.SubKeyNames(kVnh), (Names{"frmSearch"}));
   EXPECT_EQ(hive.SubKeyNames(""), (Names{"Software"}));
   EXPECT_FALSE(hive.Warning().has_value());
-}
 
-TEST(Hive, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
-  TempDir dir;
-  Hive hive(dir / "hive.json");
-  hive.SetValue(kVnh, "DefLang", "FRENCH");
+  // Names compare without case and keep their first spelling; empty pieces
+  // of a path are ignored.
   hive.SetValue("SOFTWARE\\pellworth\\vnh", "DEFLANG", "GERMAN");
-
   EXPECT_EQ(hive.GetValue("software\\PELLWORTH\\Vnh", "deflang"), "GERMAN");
-  EXPECT_EQ(hive.ValueNames(kVnh), (Names{"DefLang"}));
+  EXPECT_EQ(hive.ValueNames(kVnh), (Names{"DefLang", "StartUpOption"}));
   EXPECT_EQ(hive.SubKeyNames("software"), (Names{"Pellworth"}));
   EXPECT_TRUE(hive.KeyExists("SOFTWARE\\PELLWORTH"));
-}
-
-TEST(Hive, EmptyPiecesOfAPathAreIgnored) {
-  TempDir dir;
-  Hive hive(dir / "hive.json");
   hive.SetValue("\\Software\\\\Pellworth\\", "A", "");
   EXPECT_EQ(hive.GetValue("Software\\Pellworth", "A"), "");
   EXPECT_TRUE(hive.KeyExists(""));
@@ -77,41 +68,21 @@ TEST(Hive, MissingKeysAndValuesAreAbsentNotErrors) {
   EXPECT_FALSE(std::filesystem::exists(dir / "missing-folder"));
 }
 
-TEST(Hive, DeleteKeyRemovesItsSubKeysAndValues) {
+TEST(Hive, DeletingTakesAKeyWithItsSubKeysOrOneValueButNeverTheRoot) {
   TempDir dir;
   Hive hive(dir / "hive.json");
   hive.SetValue(kVnh, "DefLang", "FRENCH");
   hive.SetValue(std::string(kVnh) + "\\frmSearch\\Columns", "1", "Subject");
   hive.SetValue("Software\\Pellworth", "Other", "kept");
-
+  hive.SetValue("Software\\Pellworth", "Gone", "2");
+  EXPECT_TRUE(hive.DeleteValue("Software\\Pellworth", "gone"));
   EXPECT_TRUE(hive.DeleteKey("software\\pellworth\\vnh"));
+  EXPECT_THROW(hive.DeleteKey("\\"), Error);
 
   Hive reopened(dir / "hive.json");
   EXPECT_FALSE(reopened.KeyExists(kVnh));
   EXPECT_FALSE(reopened.KeyExists(std::string(kVnh) + "\\frmSearch"));
-  EXPECT_EQ(reopened.GetValue("Software\\Pellworth", "Other"), "kept");
-}
-
-TEST(Hive, DeleteValueRemovesOnlyThatValue) {
-  TempDir dir;
-  Hive hive(dir / "hive.json");
-  hive.SetValue(kVnh, "A", "1");
-  hive.SetValue(kVnh, "B", "2");
-  EXPECT_TRUE(hive.DeleteValue(kVnh, "a"));
-  EXPECT_EQ(Hive(dir / "hive.json").ValueNames(kVnh), (Names{"B"}));
-}
-
-TEST(Hive, RefusesToDeleteTheRoot) {
-  TempDir dir;
-  Hive hive(dir / "hive.json");
-  hive.SetValue(kVnh, "A", "1");
-  try {
-    hive.DeleteKey("\\");
-    FAIL() << "deleting the root succeeded";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.Number(), err::kInvalidProcedureCall);
-  }
-  EXPECT_EQ(hive.GetValue(kVnh, "A"), "1");
+  EXPECT_EQ(reopened.ValueNames("Software\\Pellworth"), (Names{"Other"}));
 }
 
 TEST(Hive, SeesWhatAnotherWriterWroteAndKeepsItWhenWriting) {
@@ -279,24 +250,19 @@ TEST(Hive, AFolderThatCannotBeCreatedIsAnError) {
   EXPECT_EQ(hive.GetValue(kVnh, "A"), std::nullopt);
 }
 
-TEST(Hive, RefusesTextThatIsNotUtf8AndKeepsTheFile) {
+TEST(Hive, KeepsUtf8AndSpecialCharactersAndRefusesOtherTextKeepingTheFile) {
   TempDir dir;
   std::filesystem::path path = dir / "hive.json";
   Hive hive(path);
-  hive.SetValue(kVnh, "A", "1");
+  std::string text =
+      "Gr\xc3\xbc\xc3\x9f"
+      "e \"quoted\" \\ back\nslash\ttab";
+  hive.SetValue(kVnh, "Greeting", text);
+  EXPECT_EQ(Hive(path).GetValue(kVnh, "Greeting"), text);
   std::string before = ReadFile(path);
   EXPECT_THROW(hive.SetValue(kVnh, "B", "caf\xe9"), Error);
   EXPECT_EQ(hive.GetValue(kVnh, "B"), std::nullopt);
   EXPECT_EQ(ReadFile(path), before);
-}
-
-TEST(Hive, KeepsUtf8TextAndSpecialCharacters) {
-  TempDir dir;
-  std::string text =
-      "Gr\xc3\xbc\xc3\x9f"
-      "e \"quoted\" \\ back\nslash\ttab";
-  Hive(dir / "hive.json").SetValue(kVnh, "Greeting", text);
-  EXPECT_EQ(Hive(dir / "hive.json").GetValue(kVnh, "Greeting"), text);
 }
 
 TEST(Hive, DefaultPathFollowsTheEnvironment) {

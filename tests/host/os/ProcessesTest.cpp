@@ -45,7 +45,7 @@ void ExpectError(const std::function<void()>& action, int32_t number,
   }
 }
 
-TEST(Processes, StartsAProgramAndStopsItByImageName) {
+TEST(Processes, StartsAProgramAndStopsItByImageNameKillingItWhenItIgnoresTheRequest) {
   TempDir dir;
   std::filesystem::path program = CopyOfSleep(dir, "zvsleeper");
   std::string name = program.filename().string();
@@ -60,16 +60,11 @@ TEST(Processes, StartsAProgramAndStopsItByImageName) {
 
   EXPECT_EQ(TerminateProcesses(name), 1u);
   EXPECT_FALSE(IsProcessRunning(name));
-}
+  EXPECT_EQ(TerminateProcesses(name), 0u);
 
-TEST(Processes, KillsAProcessThatIgnoresTheRequestToStop) {
-  TempDir dir;
-  std::filesystem::path program = CopyOfSleep(dir, "zvstubborn");
-  std::string name = program.filename().string();
   // An ignored SIGTERM survives exec, so the program itself ignores it.
   StartProcess("/bin/sh", {"-c", "trap '' TERM; exec '" + program.string() + "' 60"});
   ASSERT_TRUE(Eventually([&] { return IsProcessRunning(name); }));
-
   EXPECT_EQ(TerminateProcesses(name, std::chrono::milliseconds(100)), 1u);
   EXPECT_FALSE(IsProcessRunning(name));
 }
@@ -93,27 +88,21 @@ TEST(Processes, ImageNamesCompareWithoutCaseAndExe) {
   }
 }
 
-TEST(Processes, StoppingAProgramThatDoesNotRunStopsNothing) {
-  EXPECT_EQ(TerminateProcesses("zv-no-such-program-runs"), 0u);
-  EXPECT_FALSE(IsProcessRunning("zv-no-such-program-runs"));
-}
-
-TEST(Processes, AMissingProgramIsFileNotFoundNamingIt) {
+TEST(Processes, AMissingProgramOrOpenerIsFileNotFoundAndAPlainFileNoProgram) {
   TempDir dir;
   std::filesystem::path missing = dir / "ConfigureServerPST";
   ExpectError([&] { StartProcess(missing); }, err::kFileNotFound, missing.string());
   ExpectError([] { StartProcess("zv-no-such-program-on-path"); }, err::kFileNotFound,
               "zv-no-such-program-on-path");
-}
-
-TEST(Processes, AFileThatIsNotAProgramCannotBeStarted) {
-  TempDir dir;
   WriteFile(dir / "notes.txt", "not a program");
   std::filesystem::permissions(
       dir / "notes.txt",
       std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   ExpectError([&] { StartProcess(dir / "notes.txt"); }, err::kPermissionDenied,
               (dir / "notes.txt").string());
+  ScopedEnv command("ZANVORO_OPENER", "/nonexistent/zv-opener");
+  ExpectError([] { OpenWithDesktop("https://example.invalid/"); }, err::kFileNotFound,
+              "/nonexistent/zv-opener");
 }
 
 TEST(Processes, OpensWithTheConfiguredCommandWithoutAShell) {
@@ -136,12 +125,6 @@ TEST(Processes, OpensWithTheConfiguredCommandWithoutAShell) {
   EXPECT_EQ(ReadFile(dir / "opened"), "--new-window\n" + target + "\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "injected"));
   EXPECT_FALSE(std::filesystem::exists(dir / "substituted"));
-}
-
-TEST(Processes, AMissingOpenerIsFileNotFound) {
-  ScopedEnv command("ZANVORO_OPENER", "/nonexistent/zv-opener");
-  ExpectError([] { OpenWithDesktop("https://example.invalid/"); }, err::kFileNotFound,
-              "/nonexistent/zv-opener");
 }
 
 }  // namespace

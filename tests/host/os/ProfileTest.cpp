@@ -33,7 +33,7 @@ TEST(Profile, AFolderWithoutAProfileGetsTheDefaultOne) {
   EXPECT_EQ(profile.host_version, "16.0");
 }
 
-TEST(Profile, ReadsBackWhatWasSaved) {
+TEST(Profile, ReadsBackWhatWasSavedWhereverTheFolderMoved) {
   TempDir dir;
   Profile profile = Profile::Load(dir.Path());
   profile.user_name = "Anna Lind";
@@ -55,16 +55,13 @@ TEST(Profile, ReadsBackWhatWasSaved) {
   EXPECT_EQ(loaded.stores[2].role, StoreRole::Archive);
   EXPECT_EQ(loaded.formats.short_date, "dd.MM.yyyy");
   EXPECT_EQ(loaded.formats.time, "HH:mm:ss");
-}
 
-TEST(Profile, PathsInsideTheFolderAreStoredRelativeSoTheFolderCanMove) {
-  TempDir dir;
-  Profile::Load(dir / "before");
-  std::filesystem::rename(dir / "before", dir / "after");
-
-  Profile moved = Profile::Load(dir / "after");
-  EXPECT_EQ(moved.hive_path, dir / "after" / "hive.json");
-  EXPECT_EQ(moved.stores.at(0).path, dir / "after" / "mailbox.zdb");
+  // Paths inside the folder are stored relative, so the folder can move.
+  std::filesystem::rename(dir.Path(), dir.Path().string() + "-moved");
+  Profile moved = Profile::Load(dir.Path().string() + "-moved");
+  EXPECT_EQ(moved.hive_path, dir.Path().string() + "-moved/hive.json");
+  EXPECT_EQ(moved.stores.at(2).path, dir.Path().string() + "-moved/archive/2009.zdb");
+  std::filesystem::rename(dir.Path().string() + "-moved", dir.Path());
 }
 
 TEST(Profile, LoadingAppliesTheRegionalFormats) {
@@ -126,7 +123,7 @@ TEST(Profile, AMalformedProfileIsAnErrorNamingTheProblemAndIsKept) {
   }
 }
 
-TEST(Profile, TheHiveOfTheEnvironmentWins) {
+TEST(Profile, TheHiveOfTheEnvironmentWinsAndTheDefaultFolderIsUnderTheConfigFolder) {
   TempDir dir;
   Profile profile = Profile::Load(dir.Path());
   {
@@ -135,9 +132,6 @@ TEST(Profile, TheHiveOfTheEnvironmentWins) {
   }
   ScopedEnv no_hive("ZANVORO_HIVE", nullptr);
   EXPECT_EQ(profile.EffectiveHivePath(), dir / "hive.json");
-}
-
-TEST(Profile, DefaultFolderIsUnderTheConfigFolder) {
   ScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
   EXPECT_EQ(Profile::DefaultFolder(), "/cfg/zanvoro/profile");
 }

@@ -15,7 +15,7 @@ class DeliveredTest : public StoreTest {
   }
 };
 
-TEST_F(DeliveredTest, AMailIsSavedOnceUnderItsDeliveryKeys) {
+TEST_F(DeliveredTest, AMailIsSavedOnceUnderItsDeliveryKeysAlsoInAnOlderStore) {
   auto ns = OpenAnn();
   auto inbox = ns->GetDefaultFolder(DefaultFolder::Inbox);
   EXPECT_TRUE(
@@ -31,14 +31,13 @@ TEST_F(DeliveredTest, AMailIsSavedOnceUnderItsDeliveryKeys) {
   EXPECT_TRUE(again->EntryID().empty());
   EXPECT_EQ(inbox->Items()->Count(), 1);
   EXPECT_FALSE(inbox->GetStore()->WasDelivered("drop|maildir:2"));
-}
 
-TEST_F(DeliveredTest, AnOlderStoreGainsTheDeliveryRecords) {
+  // An older store gains the delivery records.
   SqliteBackend::CreateAtVersionForTesting(SharedPath(), 2, NewStore{"Helpdesk"});
-  auto ns = OpenShared(Ann());
-  auto store = ns->Stores()[0];
-  EXPECT_EQ(store->Backend().Info().schema_version, SqliteBackend::kSchemaVersion);
-  EXPECT_FALSE(store->WasDelivered("drop|maildir:1"));
+  auto shared = OpenShared(Ann());
+  EXPECT_EQ(shared->Stores()[0]->Backend().Info().schema_version,
+            SqliteBackend::kSchemaVersion);
+  EXPECT_FALSE(shared->Stores()[0]->WasDelivered("drop|maildir:1"));
 }
 
 TEST_F(DeliveredTest, SendMovesTheMailToTheOutboxMarkedSubmitted) {

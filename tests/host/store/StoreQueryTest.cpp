@@ -1,6 +1,7 @@
 #include "StoreTestSupport.h"
 #include "host/store/Recordset.h"
 #include "host/store/UserProperties.h"
+#include "runtime/Text.h"
 
 namespace zanvoro::host::testing {
 namespace {
@@ -18,14 +19,16 @@ class StoreQueryTest : public StoreTest {
       double minutes;
       double due;
       const char* subject;
+      bool unread;
     } rows[] = {
-        {"41", "Open", 30, 39879.5, "Printer jam"},
-        {"42", "Closed", 90, 39880.5, "O'Brien's laptop"},
-        {"43", "open", 0, 39881.5, "Mail down"},
+        {"41", "Open", 30, 39879.5, "Printer jam", true},
+        {"42", "Closed", 90, 39880.5, "O'Brien's laptop", false},
+        {"43", "open", 0, 39881.5, "x' or 1=1 --", true},
     };
     for (const auto& r : rows) {
       auto item = folder_->Items()->Add("IPM.Post.PLWSupportCase");
       item->SetSubject(r.subject);
+      item->SetUnRead(r.unread);
       auto& p = item->UserProperties();
       p.Add("Case.CaseNumber", UserPropertyType::Text)->SetValue(Variant(r.number));
       p.Add("Case.Status", UserPropertyType::Text)->SetValue(Variant(r.status));
@@ -62,31 +65,56 @@ TEST_F(StoreQueryTest, FindNextWalksEveryMatchInCreationOrder) {
   EXPECT_EQ(first->Subject(), "Printer jam");
   auto second = items->FindNext();
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->Subject(), "Mail down");
+  EXPECT_EQ(second->Subject(), "x' or 1=1 --");
   EXPECT_EQ(items->FindNext(), nullptr);
 }
 
+// Text compares without regard to case; a user property compares by the
+// literal's kind; a standard number or date column takes numbers, numeric
+// text and date text, and any other text matches nothing, so its negation
+// matches everything.
 TEST_F(StoreQueryTest, RestrictComparesByTheLiteralsKind) {
+  const std::string dasl =
+      "http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/";
   struct {
-    const char* filter;
+    std::string filter;
     int count;
   } cases[] = {
       {"[Case.TimeSpent] > 20", 2},
       {"[Case.TimeSpent] >= 90", 1},
+      {"[Case.TimeSpent] < '13'", 1},
+      {"[Case.TimeSpent] = 'soon'", 0},
+      {"not [Case.TimeSpent] = 'soon'", 3},
+      {"[Size] = 'big'", 0},
+      {"not [Size] = 'big'", 3},
       {"[Case.DueDate] < '3/9/2009'", 2},
+      {"[LastModificationTime] > '1/1/2000'", 3},
+      {"[LastModificationTime] > 'yesterday-ish'", 0},
+      {"not [LastModificationTime] > 'yesterday-ish'", 3},
+      {"[Unread] = True", 2},
+      {"[Unread] = 'false'", 1},
+      {"[Unread] = 0", 1},
+      {"[Unread] = 'perhaps'", 0},
       {"[Case.Status] <> 'open'", 1},
       {"not ([Case.Status] = 'open')", 1},
       {"[Case.Status] = 'Open' and [Case.TimeSpent] = 0", 1},
-      {"[Case.Status] = 'Closed' or [Subject] = 'mail DOWN'", 2},
+      {"[Case.Status] = 'Closed' or [Subject] = 'PRINTER JAM'", 2},
+      {"[Case.TimeSpent] = 30 or [Case.TimeSpent] = 90 and [Unread] = True", 1},
+      {"([Case.TimeSpent] = 30 or [Case.TimeSpent] = 90) and [Unread] = False", 1},
       {"[Subject] = 'O''Brien''s laptop'", 1},
+      {"[Subject] = \"o'brien's LAPTOP\"", 1},
       {"[MessageClass] = 'IPM.Post.PLWSupportCase'", 3},
-      {"[Case.TimeSpent] = 'soon'", 0},
-      {"@SQL=\"http://schemas.microsoft.com/mapi/string/"
-       "{00020329-0000-0000-C000-000000000046}/Case.CaseNumber\" = '43'",
-       1},
+      {"[Case.Missing] = 'x'", 0},
+      {"@SQL=\"" + dasl + "Case.CaseNumber\" = '43' OR \"Case.TimeSpent\" >= 90", 2},
+      // Literals never become SQL.
+      {"[Subject] = 'x'' or 1=1 --'", 1},
+      {"[Subject] = 'nothing''; DROP TABLE items; --'", 0},
+      {"[Case.CaseNumber] = '42'' or ''1''=''1'", 0},
+      {"[Case.x' or 1=1 --] = '1'", 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(folder_->Items()->Restrict(c.filter)->Count(), c.count) << c.filter;
+  EXPECT_EQ(folder_->Items()->Count(), 3);
 }
 
 TEST_F(StoreQueryTest, RestrictOfARestrictionNarrowsBoth) {
@@ -95,7 +123,7 @@ TEST_F(StoreQueryTest, RestrictOfARestrictionNarrowsBoth) {
   ASSERT_EQ(spent->Count(), 1);
   EXPECT_EQ(spent->Item(1)->Subject(), "Printer jam");
   EXPECT_NE(spent->Find("[Subject] = 'Printer jam'"), nullptr);
-  EXPECT_EQ(spent->Find("[Subject] = 'Mail down'"), nullptr);
+  EXPECT_EQ(spent->Find("[Subject] = 'x'' or 1=1 --'"), nullptr);
 }
 
 TEST_F(StoreQueryTest, ARestrictionFollowsLaterSaves) {
@@ -117,27 +145,39 @@ TEST_F(StoreQueryTest, BadFiltersRaiseInvalidProcedureCall) {
   });
 }
 
-TEST_F(StoreQueryTest, TableQueryReturnsTheColumnsAsked) {
+TEST_F(StoreQueryTest, TableQueryReturnsTheColumnsAskedNamedAsWritten) {
+  const std::string number =
+      "http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/"
+      "Case.CaseNumber";
   Recordset rs = folder_->ExecSQL(
-      "Select EntryID, Subject, \"Case.CaseNumber\", \"Case.TimeSpent\" from Folder "
-      "where \"Case.Status\" = 'open' order by \"Case.CaseNumber\" desc");
+      "Select EntryID, Subject, \"" + number +
+      "\", \"Case.TimeSpent\", \"Case.Nothing\", LastModificationTime from Folder "
+      "where \"Case.Status\" = 'open' and Subject <> 'x'' or 1=1' order by "
+      "\"Case.CaseNumber\" desc");
+  EXPECT_EQ(rs.FieldNames(),
+            (std::vector<std::string>{"EntryID", "Subject", number, "Case.TimeSpent",
+                                      "Case.Nothing", "LastModificationTime"}));
   ASSERT_EQ(rs.RecordCount(), 2u);
-  EXPECT_EQ(rs.Fields("Case.CaseNumber").Value, Variant("43"));
-  EXPECT_EQ(rs.Fields("Subject").Value, Variant("Mail down"));
+  EXPECT_EQ(rs.Fields(UCase(number)).Value, Variant("43"));
+  EXPECT_EQ(rs.Fields("subject").Value, Variant("x' or 1=1 --"));
   EXPECT_EQ(rs.Fields("EntryID").Value.Text().size(), 48u);
+  EXPECT_TRUE(rs.Fields("Case.Nothing").Value.IsEmpty());
+  EXPECT_EQ(rs.Fields("LastModificationTime").Value.Type(), VarType::Date);
   rs.MoveNext();
-  EXPECT_EQ(rs.Fields("Case.CaseNumber").Value, Variant("41"));
+  EXPECT_EQ(rs.Fields(number).Value, Variant("41"));
   EXPECT_EQ(rs.Fields("Case.TimeSpent").Value, Variant("30"));
   auto item = ns_->GetItemFromID(rs.Fields("EntryID").Value.Text(), folder_->StoreID());
   EXPECT_EQ(item->Subject(), "Printer jam");
-}
 
-TEST_F(StoreQueryTest, TableQueryOfAMissingPropertyGivesEmptyValues) {
-  Recordset rs =
-      folder_->ExecSQL("Select \"Case.Nothing\", LastModificationTime from Folder");
-  ASSERT_EQ(rs.RecordCount(), 3u);
-  EXPECT_TRUE(rs.Fields(size_t{0}).Value.IsEmpty());
-  EXPECT_EQ(rs.Fields(size_t{1}).Value.Type(), VarType::Date);
+  rs = folder_->ExecSQL(
+      "Select Subject from Folder where (LastModificationTime >= '1/1/2000' and "
+      "LastModificationTime <= '12/31/2999 11:59 PM')");
+  EXPECT_EQ(rs.RecordCount(), 3u);
+  rs = folder_->ExecSQL(
+      "Select EntryID from Folder where Subject = 'Printer jam''; DELETE FROM items; "
+      "--'");
+  EXPECT_EQ(rs.RecordCount(), 0u);
+  EXPECT_EQ(folder_->Items()->Count(), 3);
 }
 
 TEST_F(StoreQueryTest, TableQueryWithBadSyntaxRaises) {

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "host/store/QueryTestItems.h"
 #include "host/store/Recordset.h"
 #include "host/store/TableQuery.h"
-#include "runtime/Date.h"
 #include "runtime/Error.h"
 
 namespace zanvoro::host {
 namespace {
 
-using testing::Dasl;
-using testing::QueryTestItems;
-using testing::TestItem;
+std::string Dasl(const std::string& name) {
+  return "http://schemas.microsoft.com/mapi/string/"
+         "{00020329-0000-0000-C000-000000000046}/" +
+         name;
+}
 using Names = std::vector<std::string>;
 
 // The description of the Error that `f` raises, or "" when it raises none.
@@ -102,107 +102,6 @@ TEST(TableQueryGrammar, BadQueriesRaiseErrorsNamingWhereTheyStopped) {
     EXPECT_NE(message.find(c.message_part), std::string::npos)
         << c.query << "\n  gave: " << message;
   }
-}
-
-class TableQueryOnItems : public ::testing::Test {
- protected:
-  void SetUp() override {
-    double jan = DateSerial(2010, 1, 15).Serial();
-    items_.Add({.entry_id = "CASE-1",
-                .subject = "[HW-42] Printer",
-                .message_class = "IPM.Post.PLWSupportCase",
-                .last_modification_time = jan,
-                .user_properties = {{"Case.CaseNumber", "42"},
-                                    {"Case.DateClosedS", "2010\t1\t20\t9\t5"}}});
-    items_.Add({.entry_id = "MAIL-1",
-                .subject = "Re: Printer",
-                .last_modification_time = jan + 1,
-                .conversation_index = "01C9A1B2C3"});
-    items_.Add({.entry_id = "MAIL-2",
-                .subject = "Re: Re: Printer",
-                .last_modification_time = jan + 3,
-                .conversation_index = "01C9A1B2C3"});
-    items_.Add({.entry_id = "CASE-2",
-                .subject = "Monitor",
-                .message_class = "IPM.Post.PLWSupportCase.Closed",
-                .last_modification_time = jan + 40,
-                .user_properties = {{"Case.CaseNumber", "43"}}});
-  }
-
-  QueryTestItems items_;
-};
-
-TEST_F(TableQueryOnItems, FindsACaseByItsNamedProperty) {
-  Recordset rs = items_.Query("Select EntryID from Folder where \"" +
-                              Dasl("Case.CaseNumber") + "\" = '42'");
-  ASSERT_EQ(rs.RecordCount(), 1u);
-  EXPECT_EQ(rs.Fields("EntryID").Value, Variant("CASE-1"));
-}
-
-TEST_F(TableQueryOnItems, OrdersByAColumnDescending) {
-  Recordset rs = items_.Query(
-      "Select EntryID from Folder where ConversationIndex = '01C9A1B2C3' order by "
-      "LastModificationTime desc");
-  ASSERT_EQ(rs.RecordCount(), 2u);
-  EXPECT_EQ(rs.Fields("entryid").Value, Variant("MAIL-2"));
-  rs.MoveNext();
-  EXPECT_EQ(rs.Fields("ENTRYID").Value, Variant("MAIL-1"));
-}
-
-TEST_F(TableQueryOnItems, SelectsItemsThatAreNotOpenCases) {
-  Recordset rs = items_.Query(
-      "Select EntryID from Folder where MessageClass <> 'IPM.Post.PLWSupportCase'");
-  std::vector<std::string> ids;
-  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) ids.push_back(rs.Fields(0).Value.Text());
-  EXPECT_EQ(ids, (Names{"MAIL-1", "MAIL-2", "CASE-2"}));
-}
-
-TEST_F(TableQueryOnItems, RestrictsToAPeriodWrittenAsDateTexts) {
-  Recordset rs = items_.Query(
-      "Select Subject from Folder where (LastModificationTime >= '1/16/2010' and "
-      "LastModificationTime <= '1/31/2010 11:59 PM')");
-  ASSERT_EQ(rs.RecordCount(), 2u);
-  EXPECT_EQ(rs.Fields("Subject").Value, Variant("Re: Printer"));
-}
-
-TEST_F(TableQueryOnItems, FieldsAreNamedAsWrittenAndMissingPropertiesAreNull) {
-  std::string number = Dasl("Case.CaseNumber");
-  std::string closed = Dasl("Case.DateClosedS");
-  Recordset rs = items_.Query("Select EntryID, Subject, \"" + number + "\", \"" + closed +
-                              "\" from folder");
-  EXPECT_EQ(rs.FieldNames(), (Names{"EntryID", "Subject", number, closed}));
-  ASSERT_EQ(rs.RecordCount(), 4u);
-  EXPECT_EQ(rs.Fields(number).Value, Variant("42"));
-  EXPECT_EQ(rs.Fields(closed).Value, Variant("2010\t1\t20\t9\t5"));
-  rs.MoveNext();
-  EXPECT_TRUE(rs.Fields(number).Value.IsNull());
-  rs.MoveLast();
-  EXPECT_EQ(rs.Fields(UCase(number)).Value, Variant("43"));
-  EXPECT_TRUE(rs.Fields(closed).Value.IsNull());
-}
-
-TEST_F(TableQueryOnItems, InjectionInLiteralsIsInert) {
-  Recordset rs =
-      items_.Query("Select EntryID from Folder where Subject = 'x'' or 1=1 --'");
-  EXPECT_EQ(rs.RecordCount(), 0u);
-  rs = items_.Query(
-      "Select EntryID from Folder where Subject = 'Monitor''; DELETE FROM items; --'");
-  EXPECT_EQ(rs.RecordCount(), 0u);
-  EXPECT_EQ(items_.Count(), 4);
-}
-
-TEST_F(TableQueryOnItems, CompilesPartsWithPlaceholdersFromTheGivenNumber) {
-  SqlSelect s = CompileTableQuery(
-      ParseTableQuery(
-          "Select EntryID, \"" + Dasl("Case.CaseNumber") +
-          "\" from Folder where Subject = 'a' or Subject = 'b' order by Subject"),
-      items_, 2);
-  EXPECT_EQ(s.column_sql.front(), "i.entry_id");
-  EXPECT_EQ(s.field_names, (Names{"EntryID", Dasl("Case.CaseNumber")}));
-  EXPECT_NE(s.where.sql.find("?2"), std::string::npos) << s.where.sql;
-  EXPECT_NE(s.where.sql.find("?3"), std::string::npos) << s.where.sql;
-  EXPECT_EQ(s.where.params, (std::vector<Variant>{"a", "b"}));
-  EXPECT_EQ(s.order_by_sql, "i.subject");
 }
 
 Recordset TwoRows() {

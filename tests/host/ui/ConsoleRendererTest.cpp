@@ -79,7 +79,7 @@ TEST(ConsoleRenderer, PipedCommandsDriveAModalForm) {
       << out;
 }
 
-TEST(ConsoleRenderer, EndOfInputClosesTheFormWithItsCloseBox) {
+TEST(ConsoleRenderer, EndOfInputClosesTheFormWithItsCloseBoxOrHidesOneThatRefuses) {
   Console console("");
   NameForm form;
   std::vector<UnloadMode> modes;
@@ -88,16 +88,14 @@ TEST(ConsoleRenderer, EndOfInputClosesTheFormWithItsCloseBox) {
   EXPECT_FALSE(form.Loaded());
   EXPECT_EQ(modes, std::vector<UnloadMode>{UnloadMode::ControlMenu});
   EXPECT_NE(console.out.str().find("(end of input: closing frmName)"), std::string::npos);
-}
 
-TEST(ConsoleRenderer, FormThatRefusesToCloseIsHiddenAtEndOfInput) {
-  Console console("close\n");
-  NameForm form;
-  form.OnQueryUnload([](bool& cancel, UnloadMode) { cancel = true; });
-  form.Show(ShowMode::Modal);
-  EXPECT_FALSE(form.Visible());
-  EXPECT_TRUE(form.Loaded());
-  EXPECT_NE(console.out.str().find("frmName stays open."), std::string::npos);
+  Console refused("close\n");
+  NameForm stays;
+  stays.OnQueryUnload([](bool& cancel, UnloadMode) { cancel = true; });
+  stays.Show(ShowMode::Modal);
+  EXPECT_FALSE(stays.Visible());
+  EXPECT_TRUE(stays.Loaded());
+  EXPECT_NE(refused.out.str().find("frmName stays open."), std::string::npos);
 }
 
 TEST(ConsoleRenderer, BalloonIsOneLine) {

@@ -15,7 +15,7 @@
 namespace zanvoro::host {
 namespace {
 
-TEST(Form, OptionButtonsClearOnlyTheirOwnGroup) {
+TEST(Form, ValueChangesFireEventsOnceAndOptionButtonsClearOnlyTheirGroup) {
   Form form("frmOptions");
   auto& a1 = form.Add<OptionButton>("optA1", "a");
   auto& a2 = form.Add<OptionButton>("optA2", "a");
@@ -32,10 +32,7 @@ TEST(Form, OptionButtonsClearOnlyTheirOwnGroup) {
   EXPECT_EQ(clicks, 1);
   a2.Click();  // a click fires even on the selected button
   EXPECT_EQ(clicks, 2);
-}
 
-TEST(Form, ValueChangesFireTheControlsEvents) {
-  Form form("frmEvents");
   auto& check = form.Add<CheckBox>("chkX");
   auto& text = form.Add<TextBox>("txtX");
   int check_clicks = 0;

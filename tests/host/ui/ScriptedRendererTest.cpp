@@ -53,7 +53,7 @@ TEST_F(ScriptedRendererTest, ScriptAnswersAModalQuestion) {
   EXPECT_TRUE(renderer_->Saw("Load the add-in"));
 }
 
-TEST_F(ScriptedRendererTest, ModalFormWithoutScriptFailsInsteadOfHanging) {
+TEST_F(ScriptedRendererTest, ModalFormWithoutAFittingScriptFailsInsteadOfHanging) {
   StartUpForm form;
   try {
     form.Show(ShowMode::Modal);
@@ -63,15 +63,11 @@ TEST_F(ScriptedRendererTest, ModalFormWithoutScriptFailsInsteadOfHanging) {
   }
   EXPECT_FALSE(form.Visible());
   EXPECT_FALSE(form.ShownModal());
-}
-
-TEST_F(ScriptedRendererTest, ScriptMustCloseItsFormAndNotOutliveIt) {
-  StartUpForm form;
   renderer_->Script("frmStartUp", {FormAction::Set("optStart2", true)});
-  EXPECT_THROW(form.Show(ShowMode::Modal), Error);
+  EXPECT_THROW(form.Show(ShowMode::Modal), Error) << "a script must close its form";
   renderer_->Script("frmStartUp",
                     {FormAction::Click("cmdOK"), FormAction::Click("cmdOK")});
-  EXPECT_THROW(form.Show(ShowMode::Modal), Error);
+  EXPECT_THROW(form.Show(ShowMode::Modal), Error) << "and not outlive it";
   renderer_->Script("frmStartUp", {FormAction::Click("cmdMissing")});
   EXPECT_THROW(form.Show(ShowMode::Modal), Error);
 }
@@ -141,7 +137,7 @@ TEST_F(ScriptedRendererTest, ModelessFormsRunAScriptWhenOneIsQueued) {
   EXPECT_EQ(renderer_->Transcript()[2].ControlText("txtKeywords"), "printer");
 }
 
-TEST_F(ScriptedRendererTest, BalloonClickRunsItsRouteOnce) {
+TEST_F(ScriptedRendererTest, BalloonClickRunsItsRouteOnceForRecentBalloonsOnly) {
   int shown_ongoing = 0;
   renderer_->ShowBalloon("New Case", "Case 17 created", BalloonIcon::Info,
                          [&] { ++shown_ongoing; });
@@ -151,18 +147,15 @@ TEST_F(ScriptedRendererTest, BalloonClickRunsItsRouteOnce) {
   renderer_->ShowBalloon("Zanvoro Manager for Outlook", "SMS sent", BalloonIcon::None);
   EXPECT_FALSE(renderer_->ClickLastBalloon());
   EXPECT_TRUE(renderer_->Saw("SMS sent"));
-}
-
-TEST_F(ScriptedRendererTest, OnlyRecentBalloonsCanBeClicked) {
-  int clicks = 0;
+  // Only recent balloons can be clicked.
   BalloonId first =
-      renderer_->ShowBalloon("t", "first", BalloonIcon::None, [&] { ++clicks; });
+      renderer_->ShowBalloon("t", "first", BalloonIcon::None, [&] { ++shown_ongoing; });
   for (int i = 0; i < 100; ++i) {
-    renderer_->ShowBalloon("t", "more", BalloonIcon::None, [&] { ++clicks; });
+    renderer_->ShowBalloon("t", "more", BalloonIcon::None, [&] { ++shown_ongoing; });
   }
   EXPECT_FALSE(renderer_->ClickBalloon(first));
   EXPECT_TRUE(renderer_->ClickLastBalloon());
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(shown_ongoing, 2);
 }
 
 }  // namespace

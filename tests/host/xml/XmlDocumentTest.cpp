@@ -1,32 +1,17 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
+#include <functional>
 
+#include "host/os/TempDir.h"
 #include "host/xml/XmlDocument.h"
 #include "runtime/Error.h"
 
 namespace zanvoro::host {
 namespace {
 
-// A fresh folder per test, removed afterwards, so tests can run in parallel.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "xmltest-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using testsupport::TempDir;
+using testsupport::WriteFile;
 
 XmlNode AppendTextElement(XmlDocument& doc, XmlNode parent, const char* name,
                           std::string_view text) {
@@ -48,7 +33,7 @@ XmlDocument MakeLogs(int entries) {
   return doc;
 }
 
-TEST(XmlDocument, BuiltDocumentPrintsCompactWithoutDeclaration) {
+TEST(XmlDocument, BuiltDocumentPrintsCompactWithoutDeclarationAndAnEmptyRootSelfClosing) {
   XmlDocument doc = MakeLogs(2);
   EXPECT_EQ(doc.Xml(),
             "<Logs><Data><ID>1</ID><Description>Entry 1</Description></Data>"
@@ -56,13 +41,10 @@ TEST(XmlDocument, BuiltDocumentPrintsCompactWithoutDeclaration) {
   EXPECT_EQ(doc.DocumentElement().Xml(),
             "<Logs><Data><ID>1</ID><Description>Entry 1</Description></Data>"
             "<Data><ID>2</ID><Description>Entry 2</Description></Data></Logs>");
-}
-
-TEST(XmlDocument, EmptyRootPrintsSelfClosingAndReadsBackEmpty) {
-  XmlDocument doc = MakeLogs(0);
-  EXPECT_EQ(doc.Xml(), "<Logs/>\r\n");
+  XmlDocument empty = MakeLogs(0);
+  EXPECT_EQ(empty.Xml(), "<Logs/>\r\n");
   XmlDocument back;
-  ASSERT_TRUE(back.LoadXML(doc.Xml()));
+  ASSERT_TRUE(back.LoadXML(empty.Xml()));
   EXPECT_EQ(back.GetElementsByTagName("Data").Length(), 0u);
   EXPECT_EQ(back.DocumentElement().NodeName(), "Logs");
 }
@@ -88,7 +70,7 @@ TEST(XmlDocument, TextAndAttributesSurviveRoundTripByteForByte) {
   EXPECT_EQ(back.Xml(), doc.Xml());
 }
 
-TEST(XmlDocument, MalformedTextLoadsAsEmptyDocumentWithReason) {
+TEST(XmlDocument, MalformedTextLoadsAsEmptyDocumentWithReasonAndLine) {
   const char* inputs[] = {
       "",
       "   ",
@@ -114,9 +96,6 @@ TEST(XmlDocument, MalformedTextLoadsAsEmptyDocumentWithReason) {
     EXPECT_TRUE(old_root.IsNull()) << input;
     EXPECT_EQ(doc.GetElementsByTagName("Data").Length(), 0u) << input;
   }
-}
-
-TEST(XmlDocument, ParseErrorTellsLineAndColumn) {
   XmlDocument doc;
   ASSERT_FALSE(doc.LoadXML("<Logs>\n  <Data></Date>\n</Logs>"));
   EXPECT_EQ(doc.ParseError().line, 2);
@@ -151,7 +130,7 @@ TEST(XmlDocument, ChildrenAreTakenByPositionInDocumentOrder) {
   EXPECT_EQ(doc.GetElementsByTagName("*").Length(), 11u);  // the root too
 }
 
-TEST(XmlDocument, MissingNodesAreNullAndNeverCrash) {
+TEST(XmlDocument, MissingNodesAreNullAndNeverCrashAndNodesOutliveTheirDocument) {
   XmlDocument doc;
   EXPECT_TRUE(doc.DocumentElement().IsNull());
   XmlNode missing = doc.DocumentElement().ChildNodes().Item(3);
@@ -171,6 +150,12 @@ TEST(XmlDocument, MissingNodesAreNullAndNeverCrash) {
     EXPECT_EQ(e.Number(), err::kObjectRequired);
   }
   EXPECT_THROW(doc.AppendChild(missing), Error);
+  XmlNode root;
+  {
+    XmlDocument gone = MakeLogs(1);
+    root = gone.DocumentElement();
+  }
+  EXPECT_EQ(root.GetElementsByTagName("ID").Item(0).Text(), "1") << "nodes outlive it";
 }
 
 TEST(XmlDocument, DeclarationIsKeptOnlyWhenTheTextHadOne) {
@@ -183,7 +168,9 @@ TEST(XmlDocument, DeclarationIsKeptOnlyWhenTheTextHadOne) {
   EXPECT_EQ(doc.DocumentElement().Text(), "<raw> & ");
 }
 
-TEST(XmlDocument, AppendingAnAttachedNodeMovesIt) {
+// Appending an attached node moves it, one of another document is copied, and
+// a created element stays out of the document until appended.
+TEST(XmlDocument, AppendingMovesAttachedNodesAndCopiesThoseOfAnotherDocument) {
   XmlDocument doc;
   XmlNode root = doc.AppendChild(doc.CreateElement("r"));
   XmlNode a = root.AppendChild(doc.CreateElement("a"));
@@ -192,16 +179,19 @@ TEST(XmlDocument, AppendingAnAttachedNodeMovesIt) {
   b.AppendChild(leaf);
   EXPECT_EQ(doc.Xml(), "<r><a/><b><leaf/></b></r>\r\n");
   EXPECT_EQ(leaf.ParentNode(), b);
-}
 
-TEST(XmlDocument, CreatedElementsStayOutOfTheDocumentUntilAppended) {
-  XmlDocument doc = MakeLogs(1);
-  XmlNode loose = doc.CreateElement("Data");
+  XmlDocument source = MakeLogs(1);
+  XmlNode loose = source.CreateElement("Data");
   loose.SetText("loose");
   EXPECT_TRUE(loose.ParentNode().IsNull());
-  EXPECT_EQ(doc.GetElementsByTagName("Data").Length(), 1u);
-  EXPECT_EQ(doc.ChildNodes().Length(), 1u);
-  EXPECT_EQ(doc.Xml().find("loose"), std::string::npos);
+  EXPECT_EQ(source.GetElementsByTagName("Data").Length(), 1u);
+  EXPECT_EQ(source.Xml().find("loose"), std::string::npos);
+  XmlNode copied = b.AppendChild(source.GetElementsByTagName("Data").Item(0));
+  EXPECT_EQ(copied.ParentNode(), b);
+  EXPECT_EQ(source.GetElementsByTagName("Data").Length(), 1u);
+  EXPECT_EQ(doc.Xml(),
+            "<r><a/><b><leaf/><Data><ID>1</ID><Description>Entry "
+            "1</Description></Data></b></r>\r\n");
 }
 
 TEST(XmlDocument, InvalidStructureIsRefusedWithAnError) {
@@ -239,27 +229,7 @@ TEST(XmlDocument, SetTextDetachesOldChildrenWithoutInvalidatingThem) {
   EXPECT_EQ(doc.Xml(), "<r>outer<c>inner</c></r>\r\n");
 }
 
-TEST(XmlDocument, NodesFromAnotherDocumentAreCopied) {
-  XmlDocument source = MakeLogs(1);
-  XmlDocument target;
-  XmlNode root = target.AppendChild(target.CreateElement("Copy"));
-  XmlNode copied = root.AppendChild(source.GetElementsByTagName("Data").Item(0));
-  EXPECT_EQ(copied.ParentNode(), root);
-  EXPECT_EQ(source.GetElementsByTagName("Data").Length(), 1u);
-  EXPECT_EQ(target.Xml(),
-            "<Copy><Data><ID>1</ID><Description>Entry 1</Description></Data></Copy>\r\n");
-}
-
-TEST(XmlDocument, NodesOutliveTheirDocumentObject) {
-  XmlNode root;
-  {
-    XmlDocument doc = MakeLogs(1);
-    root = doc.DocumentElement();
-  }
-  EXPECT_EQ(root.GetElementsByTagName("ID").Item(0).Text(), "1");
-}
-
-TEST(XmlDocument, SavesAndLoadsFiles) {
+TEST(XmlDocument, SavesAndLoadsFilesInTheirDeclaredEncodingAndReportsFileErrors) {
   TempDir dir;
   const auto path = dir.Path() / "case.xml";
   XmlDocument doc = MakeLogs(2);
@@ -268,23 +238,14 @@ TEST(XmlDocument, SavesAndLoadsFiles) {
   ASSERT_TRUE(back.Load(path)) << back.ParseError().reason;
   EXPECT_EQ(back.Xml(), doc.Xml());
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "case.xml.tmp"));
-}
 
-TEST(XmlDocument, LoadReadsTheEncodingTheFileDeclares) {
-  TempDir dir;
-  const auto path = dir.Path() / "latin1.xml";
-  std::ofstream(path, std::ios::binary)
-      << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Caller>Ren\xE9</Caller>";
-  XmlDocument doc;
-  ASSERT_TRUE(doc.Load(path)) << doc.ParseError().reason;
-  EXPECT_EQ(doc.DocumentElement().Text(), "Ren\xC3\xA9");
-}
+  WriteFile(dir.Path() / "latin1.xml",
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Caller>Ren\xE9</Caller>");
+  ASSERT_TRUE(back.Load(dir.Path() / "latin1.xml")) << back.ParseError().reason;
+  EXPECT_EQ(back.DocumentElement().Text(), "Ren\xC3\xA9");
 
-TEST(XmlDocument, FileErrorsAreReportedNotThrown) {
-  TempDir dir;
-  XmlDocument doc;
-  EXPECT_FALSE(doc.Load(dir.Path() / "missing.xml"));
-  EXPECT_NE(doc.ParseError().reason.find("missing.xml"), std::string::npos);
+  EXPECT_FALSE(back.Load(dir.Path() / "missing.xml"));
+  EXPECT_NE(back.ParseError().reason.find("missing.xml"), std::string::npos);
   try {
     MakeLogs(1).Save(dir.Path() / "no-such-folder" / "x.xml");
     FAIL() << "saving into a missing folder succeeded";

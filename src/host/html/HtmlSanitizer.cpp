@@ -137,11 +137,16 @@ bool IsSafeCss(std::string_view css) {
   return true;
 }
 
+// The text of a node or an attribute, entities decoded.
+std::string TextContent(const xmlNode* node) {
+  xmlChar* text = xmlNodeGetContent(node);
+  std::string out = text ? reinterpret_cast<const char*>(text) : "";
+  xmlFree(text);
+  return out;
+}
+
 std::string AttributeValue(const xmlAttr* attribute) {
-  xmlChar* value = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attribute));
-  std::string text = value ? reinterpret_cast<const char*>(value) : "";
-  xmlFree(value);
-  return text;
+  return TextContent(reinterpret_cast<const xmlNode*>(attribute));
 }
 
 std::string AttributeName(const xmlAttr* attribute) {
@@ -174,13 +179,6 @@ void CleanAttributes(xmlNodePtr node, std::string_view element) {
     if (!IsSafeAttribute(element, attribute)) xmlRemoveProp(attribute);
     attribute = next;
   }
-}
-
-std::string TextContent(const xmlNode* node) {
-  xmlChar* text = xmlNodeGetContent(node);
-  std::string out = text ? reinterpret_cast<const char*>(text) : "";
-  xmlFree(text);
-  return out;
 }
 
 // Elements that never hold content. The parser may still nest what follows

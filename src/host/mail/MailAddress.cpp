@@ -110,7 +110,7 @@ std::string Decoded(const std::string& text) {
   return Trim(TextOf(*vmime::text::decodeAndUnfold(trimmed)));
 }
 
-// Spaces, tabs and line breaks: an addr-spec holds none.
+// Spaces, tabs and line breaks: a plain address holds none.
 std::string WithoutBlanks(std::string_view text) {
   std::string out;
   for (char c : text)

@@ -10,7 +10,7 @@ namespace zanvoro::host {
 
 struct Mailbox {
   std::string name;     // decoded (RFC 2047); "" when none is given
-  std::string address;  // the addr-spec, as written
+  std::string address;  // the plain address, as written
 };
 
 // The mailboxes of an address field's raw (unfolded, undecoded) value, in
@@ -19,7 +19,7 @@ struct Mailbox {
 // Pieces that hold no valid address are left out.
 std::vector<Mailbox> ParseMailboxList(std::string_view raw);
 
-// Whether `address` is one plain addr-spec: a local part, one "@" and a
+// Whether `address` is one plain address: a local part, one "@" and a
 // domain of dot-separated labels, without blanks, brackets or separators.
 bool IsValidMailAddress(std::string_view address);
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config ninja-build
+  build-essential cmake pkg-config ninja-build lld
   libsqlite3-dev libsoci-dev libpq-dev libvmime-dev libpugixml-dev libxml2-dev
   libcurl4-openssl-dev libcpp-httplib-dev libfmt-dev nlohmann-json3-dev
   libcli11-dev libhowardhinnant-date-dev tzdata libgtest-dev libgmock-dev

@@ -19,6 +19,7 @@
 #include "host/store/NameSpace.h"
 #include "host/store/Recordset.h"
 #include "host/store/Store.h"
+#include "host/store/WriteBatch.h"
 #include "host/ui/MsgBox.h"
 #include "intake/ProcessIncomingItem.h"
 #include "intake/ReplyThreading.h"
@@ -194,6 +195,7 @@ void OnSentCopyItemAdd(const std::shared_ptr<host::Item>& item) {
     std::string number = ExtractCaseID(item->Subject());
     if (number.empty() && IsNumeric(Trim(label))) number = Trim(label);
     if (number.empty()) return;
+    host::WriteBatch batch(HelpdeskSession().get());
     AddEmailToCase(item, number, MailKind::Outgoing, ConversationKind::Notification,
                    AttachedBy::Monitoring, label);
   });

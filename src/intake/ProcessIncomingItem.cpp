@@ -16,6 +16,7 @@
 #include "host/store/MAPIFolder.h"
 #include "host/store/Recipients.h"
 #include "host/store/Store.h"
+#include "host/store/WriteBatch.h"
 #include "intake/IntakeSupport.h"
 #include "intake/LoopGuard.h"
 #include "intake/ReplyThreading.h"
@@ -251,6 +252,9 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
   return Trap("CaseHelper.ProcessIncomingItem", false, [&] {
     if (!item) return false;
     if (UCase(item->MessageClass()) == UCase(kCaseMessageClass)) return false;
+    // The case, its log, its notifications and the filed mail are stored
+    // together when the mail is done.
+    host::WriteBatch batch(HelpdeskSession().get());
     if (!PrepareIncomingItem(item)) return false;
     const std::string arrival_subject = item->Subject();
     const std::string upper_class = UCase(item->MessageClass());

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -111,6 +112,12 @@ class Program {
   std::optional<int> Stop(std::chrono::milliseconds limit) {
     if (pid_ > 0 && !status_) ::kill(pid_, SIGTERM);
     return Wait(limit);
+  }
+  // SIGKILL, as a crash or a power cut ends it.
+  void Kill() {
+    if (pid_ <= 0 || status_) return;
+    ::kill(pid_, SIGKILL);
+    Wait(10s);
   }
   std::string Output() const { return ReadFile(output_); }
 
@@ -215,12 +222,32 @@ class TwoInstances : public ::testing::Test {
     }
   }
 
-  // SIGTERM to both; each ends cleanly and within bounds.
+  // SIGTERM to both; each ends cleanly and within bounds. A session just
+  // restarted may still be loading on a busy machine: it is stopped once it
+  // listens for the request (it says so with its first line).
   void StopBoth() {
     for (auto& program : running_) {
+      auto until = std::chrono::steady_clock::now() + 60s;
+      while (program->Output().find("zanvoro: profile") == std::string::npos &&
+             !program->Wait(0ms) && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(50ms);
+      }
       EXPECT_EQ(program->Stop(30s), 0) << program->Output();
     }
     running_.clear();
+  }
+
+  // SIGKILL to both sessions and their send/receive workers, at once.
+  void KillBoth() {
+    for (auto& program : running_) program->Kill();
+    running_.clear();
+    for (const Technician& technician : technicians_) {
+      std::string pid = Trim(ReadFile(technician.profile / "ZanvoroProcess.pid"));
+      if (IsNumeric(pid) && std::stoi(pid) > 0) ::kill(std::stoi(pid), SIGKILL);
+    }
+    // The kills happen at random moments: the sessions' output may end in
+    // the middle of anything.
+    outputs_.clear();
   }
 
   // Where the test delivers a mail.
@@ -430,6 +457,39 @@ TEST_F(TwoInstances, MailWaitingWhenBothStartIsProcessedOnce) {
     StopBoth();
     ExpectEveryMailProcessedOnce();
   }
+}
+
+// Both sessions and their workers are killed three times at random moments
+// while they make cases and file replies; after each restart nothing is
+// lost and nothing is done twice.
+TEST_F(TwoInstances, KilledDuringIntakeAndRestartedLosesAndRepeatsNothing) {
+  std::srand(static_cast<unsigned>(::getpid()));
+  // Killed once the sessions are at work: a few more mails handled since
+  // the last start, then a random moment later.
+  auto kill_at_work = [&] {
+    auto handled = [&] {
+      return ongoing_->Items()->Count() + history_->Items()->Count();
+    };
+    const int32_t before = handled();
+    auto until = std::chrono::steady_clock::now() + kProcessingLimit;
+    while (handled() < before + 5 && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::rand() % 300));
+    KillBoth();
+    StartBoth();
+  };
+  StartBoth();
+  for (int i = 0; i < 120; ++i) ImportNewProblem();
+  kill_at_work();
+  kill_at_work();
+  ASSERT_TRUE(WaitUntilProcessed()) << "the first mails were not processed in time";
+  RememberCaseSubjects();
+  ImportMixed(150, Spread::MostlySupport);
+  kill_at_work();
+  ASSERT_TRUE(WaitUntilProcessed()) << "the mixed mails were not processed in time";
+  StopBoth();
+  ExpectEveryMailProcessedOnce();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/store/WriteBatch.h"
 #include "runtime/Error.h"
 
 namespace zanvoro::host {
@@ -89,7 +90,15 @@ pid_t RunningWorker(const std::filesystem::path& profile_folder) {
 
 bool DeliverNow(const std::filesystem::path& profile_folder) {
   pid_t pid = RunningWorker(profile_folder);
-  return pid > 0 && kill(pid, SIGUSR1) == 0;
+  if (pid <= 0) return false;
+  // Mail queued in a batch reaches the Outbox when the batch commits; woken
+  // before that, the worker would find none of it.
+  if (WriteBatch::Active()) {
+    WriteBatch::AfterCommit("deliver-now:" + profile_folder.string(),
+                            [pid] { kill(pid, SIGUSR1); });
+    return true;
+  }
+  return kill(pid, SIGUSR1) == 0;
 }
 
 }  // namespace zanvoro::host

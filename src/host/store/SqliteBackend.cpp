@@ -190,6 +190,15 @@ std::vector<ChangeRow> SqliteBackend::ChangesAfter(int64_t seq) {
       });
 }
 
+bool SqliteBackend::BeginBatch() { return impl_->BeginBatch(); }
+
+void SqliteBackend::EndBatch(bool commit) {
+  if (commit)
+    impl_->CommitBatch();
+  else
+    impl_->RollbackBatch();
+}
+
 bool SqliteBackend::ChangedElsewhere() {
   SqliteQuery q(*impl_, "PRAGMA data_version");
   int64_t version = q.Step() ? q.Int(0) : -1;

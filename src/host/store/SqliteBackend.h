@@ -95,6 +95,9 @@ class SqliteBackend final : public StoreBackend {
                                      size_t limit) override;
   Recordset SelectTable(int64_t folder_id, const SqlSelect& select) override;
 
+  bool BeginBatch() override;
+  void EndBatch(bool commit) override;
+
   int64_t LastChangeSeq() override;
   std::vector<ChangeRow> ChangesAfter(int64_t seq) override;
   bool ChangedElsewhere() override;

@@ -70,6 +70,38 @@ void SqliteConnection::Exec(const std::string& sql) {
   Check(rc, "A store update");
 }
 
+bool SqliteConnection::BeginBatch() {
+  if (in_batch || in_transaction) return false;
+  if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    return false;
+  in_batch = true;
+  return true;
+}
+
+void SqliteConnection::CommitBatch() {
+  if (!in_batch) return;
+  in_batch = false;
+  // A full disk or a failed write makes SQLite roll the whole transaction
+  // back itself; what ran after that was stored statement by statement.
+  if (sqlite3_get_autocommit(db)) {
+    RolledBack();
+    return;
+  }
+  int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK) return;
+  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  RolledBack();
+  Fail(rc, "Storing a batch of changes");
+}
+
+void SqliteConnection::RollbackBatch() {
+  if (!in_batch) return;
+  in_batch = false;
+  if (!sqlite3_get_autocommit(db))
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  RolledBack();
+}
+
 sqlite3_stmt* SqliteConnection::Prepare(const std::string& sql) {
   auto it = statements.find(sql);
   if (it != statements.end()) return it->second;

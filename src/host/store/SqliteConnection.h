@@ -31,6 +31,9 @@ struct SqliteConnection {
   std::unordered_map<std::string, sqlite3_stmt*> statements;
   int active_queries = 0;  // SqliteQuery objects alive now
   bool in_transaction = false;
+  // A batch is one write transaction around many: the transactions begun
+  // inside it are savepoints, and nothing is stored before it commits.
+  bool in_batch = false;
 
   SqliteConnection() = default;
   SqliteConnection(const SqliteConnection&) = delete;
@@ -46,6 +49,14 @@ struct SqliteConnection {
 
   // Called when a transaction rolled back, for what was cached during it.
   virtual void RolledBack() {}
+
+  // Begins a batch (BEGIN IMMEDIATE); false, and no batch, when the store
+  // is busy past the timeout or a transaction is open.
+  bool BeginBatch();
+  // Commits the batch; when that fails it is rolled back and the error
+  // raised.
+  void CommitBatch();
+  void RollbackBatch();
 
   [[noreturn]] void Fail(int rc, std::string_view what) const;
   void Check(int rc, std::string_view what) const;
@@ -162,18 +173,21 @@ class SqliteQuery {
   int count_ = 0;
 };
 
-// BEGIN IMMEDIATE ... COMMIT; rolls back when left without Commit().
+// BEGIN IMMEDIATE ... COMMIT (a savepoint inside a batch); rolls back when
+// left without Commit().
 class SqliteTransaction {
  public:
-  explicit SqliteTransaction(SqliteConnection& impl) : impl_(impl) {
+  explicit SqliteTransaction(SqliteConnection& impl)
+      : impl_(impl), savepoint_(impl.in_batch) {
     if (impl_.in_transaction)
       throw Error(err::kCallFailed, "A store transaction is already open.", kStoreSource);
-    impl_.Exec("BEGIN IMMEDIATE");
+    impl_.Exec(savepoint_ ? "SAVEPOINT step" : "BEGIN IMMEDIATE");
     impl_.in_transaction = true;
   }
   ~SqliteTransaction() {
     if (!done_) {
-      sqlite3_exec(impl_.db, "ROLLBACK", nullptr, nullptr, nullptr);
+      sqlite3_exec(impl_.db, savepoint_ ? "ROLLBACK TO step; RELEASE step" : "ROLLBACK",
+                   nullptr, nullptr, nullptr);
       impl_.RolledBack();
       impl_.in_transaction = false;
     }
@@ -182,13 +196,14 @@ class SqliteTransaction {
   SqliteTransaction& operator=(const SqliteTransaction&) = delete;
 
   void Commit() {
-    impl_.Exec("COMMIT");
+    impl_.Exec(savepoint_ ? "RELEASE step" : "COMMIT");
     done_ = true;
     impl_.in_transaction = false;
   }
 
  private:
   SqliteConnection& impl_;
+  bool savepoint_;
   bool done_ = false;
 };
 

@@ -1,0 +1,73 @@
+#include "host/store/WriteBatch.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "host/store/NameSpace.h"
+#include "host/store/Store.h"
+#include "host/store/StoreBackend.h"
+#include "runtime/Error.h"
+
+namespace zanvoro::host {
+
+namespace {
+
+struct BatchState {
+  int depth = 0;
+  std::vector<std::pair<std::string, std::function<void()>>> after_commit;
+};
+
+BatchState& State() {
+  static BatchState state;
+  return state;
+}
+
+}  // namespace
+
+WriteBatch::WriteBatch(NameSpace* session) {
+  outermost_ = State().depth++ == 0;
+  if (!outermost_ || !session) return;
+  std::vector<std::shared_ptr<Store>> stores = session->Stores();
+  std::stable_partition(stores.begin(), stores.end(), [](const auto& store) {
+    return store->Kind() != StoreKind::Mailbox;
+  });
+  for (auto& store : stores) {
+    if (store->Backend().BeginBatch()) stores_.push_back(std::move(store));
+  }
+}
+
+WriteBatch::~WriteBatch() {
+  if (--State().depth > 0) return;
+  for (const auto& store : stores_) {
+    try {
+      store->Backend().EndBatch(true);
+    } catch (const Error&) {
+      // Rolled back: the next save of these items meets their stored state.
+    }
+  }
+  auto actions = std::move(State().after_commit);
+  State().after_commit.clear();
+  for (auto& [key, action] : actions) {
+    try {
+      action();
+    } catch (...) {
+      // An action's failure is its own; the others still run.
+    }
+  }
+}
+
+bool WriteBatch::Active() { return State().depth > 0; }
+
+void WriteBatch::AfterCommit(const std::string& key, std::function<void()> action) {
+  if (!Active()) {
+    action();
+    return;
+  }
+  auto& queued = State().after_commit;
+  for (const auto& entry : queued) {
+    if (entry.first == key) return;
+  }
+  queued.emplace_back(key, std::move(action));
+}
+
+}  // namespace zanvoro::host

@@ -1,0 +1,48 @@
+// One piece of work's writes in one transaction per store of the session:
+// an arrived mail becomes a case, its log and its filed copy together, so a
+// process killed half-way leaves none of it, and each store commits once
+// instead of once per save. Batches nest; only the outermost one commits.
+//
+// The stores commit when the batch ends, the shared (helpdesk) stores before
+// the mailboxes: a mail filed from a mailbox into a shared store is stored
+// there before it leaves the mailbox, so a crash between the two leaves it
+// in both, never in neither. What must wait for the writes to be visible to
+// other processes (waking the mail worker to send what was queued) is
+// handed to AfterCommit. UI thread only.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zanvoro::host {
+
+class NameSpace;
+class Store;
+
+class WriteBatch {
+ public:
+  // Begins a batch on every store of `session` that can begin one now; a
+  // store that is busy stores its writes one by one as without a batch.
+  // Without a session only AfterCommit waits for the batch's end.
+  explicit WriteBatch(NameSpace* session);
+  // Commits. A store that fails to commit loses this batch's writes (its
+  // items stay as they were before); the error is not raised from here.
+  ~WriteBatch();
+  WriteBatch(const WriteBatch&) = delete;
+  WriteBatch& operator=(const WriteBatch&) = delete;
+
+  // Whether a batch is open.
+  static bool Active();
+  // Runs `action` once the outermost batch has committed (at once when no
+  // batch is open). Actions with the same `key` queued in one batch run
+  // once.
+  static void AfterCommit(const std::string& key, std::function<void()> action);
+
+ private:
+  bool outermost_ = false;
+  std::vector<std::shared_ptr<Store>> stores_;  // batched, in commit order
+};
+
+}  // namespace zanvoro::host

@@ -14,6 +14,7 @@
 // without the waits for the disk and for other programs on the machine.
 // Usage: intake_bench [--mails N] [--dir DIR]
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <time.h>
 
 #include <chrono>
@@ -63,6 +64,13 @@ double CpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
+// The most memory this process held at once.
+double PeakRssMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
 std::string Number(int n, int width) {
   std::string text = std::to_string(n);
   return std::string(text.size() < static_cast<size_t>(width) ? width - text.size() : 0,
@@ -84,13 +92,15 @@ const char* const kSubjects[] = {
 };
 
 // A mail as a mail client sends it: text and HTML alternatives, and every
-// fifth one with a small PDF attached.
-std::string MakeMail(int n) {
+// fifth one with a small PDF attached. With `reply_to` it is the caller's
+// answer to that case, its tag in the subject.
+std::string MakeMail(int n, int reply_to = 0) {
   int caller = n % kCallers;
   std::string boundary = "=_alt_" + Number(n, 6);
   std::string mixed = "=_mixed_" + Number(n, 6);
   bool attachment = n % 5 == 0;
   std::string subject = std::string(kSubjects[n % 8]) + " (#" + std::to_string(n) + ")";
+  if (reply_to > 0) subject = "Re: [" + std::to_string(reply_to) + "] " + subject;
   std::string text;
   std::string html;
   for (int p = 0; p < 6; ++p) {
@@ -117,7 +127,8 @@ std::string MakeMail(int n) {
   mail += "Subject: " + subject + "\r\n";
   mail += "Date: Mon, 2 Mar 2026 09:" + Number(n / 60 % 60, 2) + ":" + Number(n % 60, 2) +
           " +0100\r\n";
-  mail += "Message-ID: <bench." + std::to_string(n) + "@customer.example>\r\n";
+  mail += "Message-ID: <bench." + std::to_string(n) + (reply_to > 0 ? ".re" : "") +
+          "@customer.example>\r\n";
   mail += "MIME-Version: 1.0\r\n";
   if (attachment) {
     mail += "Content-Type: multipart/mixed; boundary=\"" + mixed + "\"\r\n\r\n";
@@ -155,16 +166,17 @@ std::string MakeMail(int n) {
 }
 
 // Puts `count` mails into the drop's "new" folder as a local MTA does
-// (written in "tmp", then renamed).
-void FillDrop(const std::filesystem::path& drop, int count) {
+// (written in "tmp", then renamed); with `replies` each answers case n.
+void FillDrop(const std::filesystem::path& drop, int count, bool replies = false) {
   std::filesystem::create_directories(drop / "tmp");
   std::filesystem::create_directories(drop / "new");
   std::filesystem::create_directories(drop / "cur");
   for (int n = 1; n <= count; ++n) {
-    std::string name = "1772438400." + Number(n, 6) + ".mx.helpdesk.example";
+    std::string name =
+        (replies ? "1772442000." : "1772438400.") + Number(n, 6) + ".mx.helpdesk.example";
     {
       std::ofstream file(drop / "tmp" / name, std::ios::binary);
-      file << MakeMail(n);
+      file << MakeMail(n, replies ? n : 0);
     }
     std::filesystem::rename(drop / "tmp" / name, drop / "new" / name);
   }
@@ -300,6 +312,31 @@ int Run(const std::filesystem::path& dir, int mails) {
                  sent.outgoing_error.c_str(), sent.outgoing.retrying,
                  sent.outgoing.failed);
   }
+
+  // Each caller answers: the replies are threaded onto their cases, each
+  // filed in the History folder beside the mail that made the case.
+  loop.RunPending();
+  auto history_items = GetHistoryFolder()->Items();
+  const int filed_before = history_items->Count();
+  FillDrop(profile.incoming.front().maildir, mails, true);
+  auto replies_start = Clock::now();
+  double cpu_replies_start = CpuSeconds();
+  received = host::SendAndReceive(profile, *worker);
+  bool threaded =
+      loop.RunUntil([&] { return history_items->Count() >= filed_before + mails; },
+                    std::chrono::minutes(30));
+  auto replies_at = Clock::now();
+  double cpu_replies = CpuSeconds();
+  if (!threaded) {
+    std::fprintf(stderr, "only %d of %d replies filed\n",
+                 history_items->Count() - filed_before, mails);
+    return 1;
+  }
+  std::printf("replies_end_to_end: %.1f mails/s\n",
+              mails / Seconds(replies_at - replies_start));
+  std::printf("replies_end_to_end_cpu: %.1f mails/s\n",
+              mails / (cpu_replies - cpu_replies_start));
+  std::printf("peak_rss: %.1f MB\n", PeakRssMegabytes());
   for (const auto& shown : renderer->Transcript()) {
     if (shown.kind == host::ShownKind::MessageBox ||
         (shown.kind == host::ShownKind::Form && shown.name != "Explorer"))

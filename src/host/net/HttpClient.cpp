@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <cctype>
 #include <memory>
 #include <mutex>
 
@@ -24,15 +25,6 @@ size_t AppendBody(char* data, size_t size, size_t count, void* body) {
 struct EasyDeleter {
   void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
-
-// The host part of `url`, for messages that should not repeat the query
-// (it may carry a password).
-std::string HostOf(const std::string& url) {
-  size_t start = url.find("://");
-  start = start == std::string::npos ? 0 : start + 3;
-  size_t end = url.find_first_of("/?#", start);
-  return url.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
 
 }  // namespace
 
@@ -59,11 +51,25 @@ HttpResponse HttpGet(const std::string& url, const HttpLimits& limits) {
   CURLcode code = curl_easy_perform(handle);
   if (code != CURLE_OK) {
     std::string cause = message[0] ? message : curl_easy_strerror(code);
-    throw Error(err::kNetworkError, "no answer from " + HostOf(url) + ": " + cause,
+    throw Error(err::kNetworkError, "no answer from " + UrlHost(url) + ": " + cause,
                 "HttpGet");
   }
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response.status);
   return response;
+}
+
+std::string UrlHost(std::string_view url) {
+  size_t start = url.find("://");
+  start = start == std::string_view::npos ? 0 : start + 3;
+  std::string_view rest = url.substr(start);
+  rest = rest.substr(0, rest.find_first_of("/?#"));
+  if (size_t at = rest.rfind('@'); at != std::string_view::npos)
+    rest.remove_prefix(at + 1);
+  rest = rest.substr(0, rest.find(':'));
+  std::string host;
+  for (char ch : rest)
+    host += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return host;
 }
 
 }  // namespace zanvoro::host

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace zanvoro::host {
 
@@ -25,5 +26,9 @@ struct HttpResponse {
 // answer came: unknown host, refused connection, time limit reached, TLS
 // failure. Loopback addresses never go through a proxy. Any thread.
 HttpResponse HttpGet(const std::string& url, const HttpLimits& limits = {});
+
+// The host name of `url` in lower case, without user, port, path or query
+// ("https://Ann:pw@SMS.example:8080/send?x" gives "sms.example").
+std::string UrlHost(std::string_view url);
 
 }  // namespace zanvoro::host

@@ -79,9 +79,15 @@ std::string SendToGateway(std::string_view numbers, std::string_view message) {
                        GeneralSettingText("sdoSMSGatewaySenderName"),
                        GeneralSettingText("sdoSMSGatewayDisplayName"),
                        GeneralSettingText("sdoSMSGatewayAPIID")};
+  std::string address_setting = GatewayAddressSetting(gateway->number);
   std::string url =
-      GatewayUrl(*gateway, GeneralSettingText(GatewayAddressSetting(gateway->number)),
-                 fields, numbers, message);
+      GatewayUrl(*gateway, GeneralSettingText(address_setting), fields, numbers, message);
+  // A host under ".invalid" (the placeholder until the provider's host is
+  // set) never resolves: asking for it would only wait for the lookup.
+  if (host::UrlHost(url).ends_with(".invalid")) {
+    return "The SMS gateway's address is not set (" + address_setting +
+           "): the SMS was not sent";
+  }
   WriteTraceLog("Sending SMS to Gateway: " + WithoutPassword(url, fields.password));
 
   int seconds = GeneralSettingNumber("sdoSMSGatewayTimeout");

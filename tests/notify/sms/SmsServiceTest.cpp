@@ -184,6 +184,11 @@ TEST_F(SmsService, FailingGatewaysAndBadInputGiveReasonsAndABalloon) {
   EXPECT_EQ(gateway_.Targets().size(), 1u);
   EXPECT_EQ(BalloonTexts().size(), std::size(cases) + 1);
 
+  SetSetting(GatewayAddressSetting(2).c_str(), "");
+  EXPECT_EQ(
+      SendSMS("5550100", "hello", &c_),
+      "The SMS gateway's address is not set (sdoSMSGatewayAddress2): the SMS was not "
+      "sent");
   SetSetting("sdoSMSGatewayName", "NoSuchGateway");
   EXPECT_EQ(SendSMS("5550100", "hello", &c_),
             "\"NoSuchGateway\" is no known SMS gateway: the SMS was not sent");

@@ -16,13 +16,6 @@ TEST_F(SmsCommands, SendPrintsTheServicesAnswerOrFailsWithItsReason) {
   EXPECT_EQ(Run({"sms", "send", "555-CALL", "Printer fixed"}), 1);
   EXPECT_NE(err_.str().find("\"555-CALL\" is not a phone number"), std::string::npos)
       << err_.str();
-
-  ASSERT_EQ(Run({"settings", "set", "sdoSMSOption", "1"}), 0);
-  ASSERT_EQ(Run({"settings", "set", "sdoSMSGatewayName", "SMSGateway2"}), 0);
-  EXPECT_EQ(Run({"sms", "send", "555-0100", "Printer fixed"}), 1);
-  EXPECT_NE(err_.str().find("address is not set (sdoSMSGatewayAddress2)"),
-            std::string::npos)
-      << err_.str();
 }
 
 }  // namespace

@@ -165,7 +165,10 @@ std::string SendSmsThroughSettings(std::string_view numbers, std::string_view me
   } catch (const std::exception& failure) {
     result = failure.what();
   }
-  if (!SmsSucceeded(result)) ShowFailureBalloon();
+  // Without a messaging client nothing was tried, so nothing failed to
+  // announce.
+  bool tried = GeneralSettingNumber("sdoSMSOption") != kMessagingClientOption;
+  if (!SmsSucceeded(result) && tried) ShowFailureBalloon();
   return result;
 }
 

@@ -18,11 +18,12 @@ class cCase;
 // outgoing mail, else a text saying why nothing was sent: a number with
 // other characters than digits and separators, an empty text, a text
 // longer than kGatewayMessageLimit for a gateway, no or an unknown
-// gateway, a gateway whose address is still unset, the gateway's refusal, HTTP error or
-// silence within its time limit ("sdoSMSGatewayTimeout" seconds, 10 when unset), no
-// e-mail service, or the messaging client that is not running. A failure shows the
-// CONST_SMS_NOT_SENT balloon; a sent message shows nothing (the caller
-// announces it). Never throws.
+// gateway, a gateway whose address is still unset, the gateway's refusal,
+// HTTP error or silence within its time limit ("sdoSMSGatewayTimeout"
+// seconds, 10 when unset), no e-mail service, or the messaging client that
+// is not running. A failure shows the CONST_SMS_NOT_SENT balloon (except
+// with the messaging client, which is never tried); a sent message shows
+// nothing (the caller announces it). Never throws.
 std::string SendSmsThroughSettings(std::string_view numbers, std::string_view message,
                                    const cCase* c);
 

@@ -196,6 +196,8 @@ TEST_F(SmsService, FailingGatewaysAndBadInputGiveReasonsAndABalloon) {
   EXPECT_EQ(SendSMS("5550100", "hello", &c_),
             "The messaging client is not running: the SMS was not sent");
   EXPECT_TRUE(gateway_.Targets().empty());
+  // The two gateways that could not be asked told so; the client did not.
+  EXPECT_EQ(BalloonTexts().size(), std::size(cases) + 3);
 }
 
 TEST_F(SmsService, AFailedNotificationSmsStillLetsItsMailGo) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandTestSupport.h"
+#include "text/Phrases.h"
 
 namespace zanvoro {
 namespace {
@@ -14,7 +15,8 @@ TEST_F(SmsCommands, SendPrintsTheServicesAnswerOrFailsWithItsReason) {
   EXPECT_EQ(Run({"sms", "send", "555-0100", "Printer fixed"}), 0) << err_.str();
   EXPECT_EQ(out_.str(), "Success\n");
   EXPECT_EQ(Run({"sms", "send", "555-CALL", "Printer fixed"}), 1);
-  EXPECT_NE(err_.str().find("\"555-CALL\" is not a phone number"), std::string::npos)
+  EXPECT_NE(err_.str().find(CONST_INVALID_PHONE_NUMBER + " (\"555-CALL\")"),
+            std::string::npos)
       << err_.str();
 }
 

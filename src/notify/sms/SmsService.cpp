@@ -50,7 +50,7 @@ std::string NumbersProblem(std::string_view numbers) {
   for (const std::string& piece : pieces) {
     std::string digits = NormalisePhoneNumber(piece);
     if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) {
-      return "\"" + Trim(piece) + "\" is not a phone number: the SMS was not sent";
+      return CONST_INVALID_PHONE_NUMBER + " (\"" + Trim(piece) + "\")";
     }
   }
   return {};
@@ -147,7 +147,7 @@ std::string Send(std::string_view numbers, std::string_view message, const cCase
   // No desktop messaging client exists on this platform: it is never
   // running, so nothing is sent through it.
   if (option == kMessagingClientOption) {
-    return "The messaging client is not running: the SMS was not sent";
+    return CONST_SKYPE_NOT_ONLINE;
   }
   if (option == kGatewayOption) return SendToGateway(numbers, message);
   return SendSmsByEmail(numbers, message, c);

@@ -163,13 +163,14 @@ TEST_F(SmsService, FailingGatewaysAndBadInputGiveReasonsAndABalloon) {
     std::string text;
     int status;
     bool stall;
-    const char* result_start;
+    std::string result_start;
     size_t requests;
   } cases[] = {
       {"5550100", "hello", 500, false, "The SMS gateway answered HTTP 500: OK", 1},
       {"5550100", "hello", 200, true, "The SMS gateway did not answer", 1},
-      {"555-CALL", "hello", 200, false, "\"555-CALL\" is not a phone number", 0},
-      {"5550100,", "hello", 200, false, "\"\" is not a phone number", 0},
+      {"555-CALL", "hello", 200, false, CONST_INVALID_PHONE_NUMBER + " (\"555-CALL\")",
+       0},
+      {"5550100,", "hello", 200, false, CONST_INVALID_PHONE_NUMBER + " (\"\")", 0},
       {"5550100", " \r\n", 200, false, "There is no text to send", 0},
       {"5550100", too_long, 200, false, "The text has 460 characters", 0},
   };
@@ -193,8 +194,7 @@ TEST_F(SmsService, FailingGatewaysAndBadInputGiveReasonsAndABalloon) {
   EXPECT_EQ(SendSMS("5550100", "hello", &c_),
             "\"NoSuchGateway\" is no known SMS gateway: the SMS was not sent");
   SetSetting("sdoSMSOption", "0");
-  EXPECT_EQ(SendSMS("5550100", "hello", &c_),
-            "The messaging client is not running: the SMS was not sent");
+  EXPECT_EQ(SendSMS("5550100", "hello", &c_), CONST_SKYPE_NOT_ONLINE);
   EXPECT_TRUE(gateway_.Targets().empty());
   // The two gateways that could not be asked told so; the client did not.
   EXPECT_EQ(BalloonTexts().size(), std::size(cases) + 3);

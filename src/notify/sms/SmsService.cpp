@@ -56,11 +56,6 @@ std::string NumbersProblem(std::string_view numbers) {
   return {};
 }
 
-// The gateway's URL without the password, for the trace log.
-std::string WithoutPassword(std::string url, std::string_view password) {
-  return password.empty() ? url : Replace(url, password, "********");
-}
-
 std::string SendToGateway(std::string_view numbers, std::string_view message) {
   std::string name = GeneralSettingText("sdoSMSGatewayName");
   const SmsGateway* gateway = FindSmsGateway(name);
@@ -80,15 +75,19 @@ std::string SendToGateway(std::string_view numbers, std::string_view message) {
                        GeneralSettingText("sdoSMSGatewayDisplayName"),
                        GeneralSettingText("sdoSMSGatewayAPIID")};
   std::string address_setting = GatewayAddressSetting(gateway->number);
-  std::string url =
-      GatewayUrl(*gateway, GeneralSettingText(address_setting), fields, numbers, message);
+  std::string address = GeneralSettingText(address_setting);
+  std::string url = GatewayUrl(*gateway, address, fields, numbers, message);
   // A host under ".invalid" (the placeholder until the provider's host is
   // set) never resolves: asking for it would only wait for the lookup.
   if (host::UrlHost(url).ends_with(".invalid")) {
     return "The SMS gateway's address is not set (" + address_setting +
            "): the SMS was not sent";
   }
-  WriteTraceLog("Sending SMS to Gateway: " + WithoutPassword(url, fields.password));
+  // The trace log shows the request without the account's password.
+  GatewayFields traced = fields;
+  traced.password = "********";
+  WriteTraceLog("Sending SMS to Gateway: " +
+                GatewayUrl(*gateway, address, traced, numbers, message));
 
   int seconds = GeneralSettingNumber("sdoSMSGatewayTimeout");
   if (seconds <= 0) seconds = kDefaultGatewaySeconds;

@@ -17,6 +17,8 @@
 #include "host/os/Profile.h"
 #include "host/ui/ConsoleRenderer.h"
 #include "intake/Monitoring.h"
+#include "notify/SendSMS.h"
+#include "notify/sms/SmsService.h"
 #include "runtime/Error.h"
 #include "settings/SettingsSteps.h"
 #include "sla/DueDateLapse.h"
@@ -72,6 +74,9 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   InstallSettingsSteps(steps);
   InstallMonitoringSteps(steps);
   InstallDueDateWatchSteps(steps);
+  // Every notification SMS of the session leaves through the shared
+  // settings' SMS service.
+  InstallSmsTransport();
   ZFO_M addin(std::move(steps),
               AddinEnvironment{[application] { return application; }, {}});
   addin.AddinInstance_OnConnection(application, ConnectMode::Startup);
@@ -80,6 +85,7 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   loop.Run();
   addin.AddinInstance_OnBeginShutdown();
   addin.AddinInstance_OnDisconnection(RemoveMode::HostShutdown);
+  SetSmsTransport({});
   context.Out() << "zanvoro: stopped" << std::endl;
 }
 

@@ -52,5 +52,7 @@ void AddMonitorCommands(CLI::App& app, CommandContext& context);
 // `case list [--closed]` and `mail list [--folder PATH]`, added to the `case`
 // and `mail` commands (so after AddCaseCommands and AddMailCommands).
 void AddListCommands(CLI::App& app, CommandContext& context);
+// `sms send NUMBER TEXT`, `sms gateways`.
+void AddSmsCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

@@ -10,6 +10,8 @@
 #include "host/os/Profile.h"
 #include "host/ui/ConsoleRenderer.h"
 #include "host/ui/Renderer.h"
+#include "notify/SendSMS.h"
+#include "notify/sms/SmsService.h"
 #include "runtime/Error.h"
 #include "settings/SettingsSteps.h"
 #include "settings/cGlobalSettings.h"
@@ -49,9 +51,12 @@ OpenedHelpdesk::OpenedHelpdesk(CommandContext& context) {
   if (!hooks.load_global_settings()) {
     throw Error(err::kCallFailed, "the helpdesk's settings did not load");
   }
+  // A command's notifications send their SMS as the session's do.
+  InstallSmsTransport();
 }
 
 OpenedHelpdesk::~OpenedHelpdesk() {
+  SetSmsTransport({});
   // Only what the command made goes (see above).
   LaterSteps& hooks = addin_->Hooks();
   hooks.release(SharedObject::GlobalSettings);

@@ -1,6 +1,7 @@
 // The one way a short text message leaves the helpdesk. The transport
 // (an HTTP gateway, an e-mail-to-SMS service...) is installed by the SMS
-// subsystem; until one is, every message is refused with kNoSmsTransport.
+// subsystem (notify/sms/SmsService.h) where a session or command starts;
+// until one is, every message is refused with kNoSmsTransport.
 // UI thread only.
 #pragma once
 
@@ -28,8 +29,8 @@ void SetSmsTransport(SmsTransport transport);
 // Hands the message to the installed transport. Without one the result is
 // kNoSmsTransport; a blank number gives kNoSmsNumber without asking the
 // transport. A transport that raises gives its error's description: this
-// never throws. Shows nothing and logs nothing: the notification
-// procedures announce a sent SMS themselves, so a transport does not.
+// never throws. Shows nothing and logs nothing itself: the notification
+// procedures announce a sent SMS, and a transport announces its failures.
 std::string SendSMS(std::string_view number, std::string_view message, const cCase* c);
 
 // Whether a SendSMS result means the message was sent.

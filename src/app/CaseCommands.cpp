@@ -2,6 +2,7 @@
 // read from its item the way the add-in reads it, for a shell or a script.
 // `zanvoro case close|reopen|delete NUMBER`: the case operations, with their
 // questions asked on a terminal or answered by --yes.
+// `zanvoro case apply-xml FILE`: a change made on the web-access site.
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -22,6 +23,7 @@
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 #include "workflow/CaseOperations.h"
+#include "workflow/CaseXmlExchange.h"
 
 namespace zanvoro::app {
 namespace {
@@ -249,6 +251,21 @@ void AddCaseCommands(CLI::App& app, CommandContext& context) {
       PrintCase(context.Out(), c);
       if (args->html) context.Out() << c.ToHTML(kPrintSheet) << "\n";
       context.Out() << std::flush;
+    });
+  });
+
+  auto xml_file = std::make_shared<std::string>();
+  CLI::App* apply = cases->add_subcommand(
+      "apply-xml",
+      "Apply a web-access XML file (an update or a caller's reply) to the case it names "
+      "(exit code 1 when the file is refused; the case is then unchanged)");
+  apply->add_option("FILE", *xml_file, "The XML file")->required();
+  apply->callback([&context, xml_file] {
+    WithHelpdesk(context, [&](cGlobalSettings&) {
+      CaseXmlOutcome outcome = ApplyCaseXmlFile(*xml_file);
+      if (!outcome.applied)
+        throw Error(err::kCallFailed, *xml_file + ": " + outcome.message);
+      context.Out() << outcome.message << std::endl;
     });
   });
 

@@ -44,7 +44,8 @@ void AddMailCommands(CLI::App& app, CommandContext& context);
 // `settings get|set KEY [VALUE]`, `lists export|import LIST FILE`.
 void AddSettingsCommands(CLI::App& app, CommandContext& context);
 // `case show NUMBER [--html]`, `case close NUMBER [--skip-check] [--yes]`,
-// `case reopen NUMBER [--yes]`, `case delete NUMBER [--yes]`.
+// `case reopen NUMBER [--yes]`, `case delete NUMBER [--yes]`,
+// `case apply-xml FILE`.
 void AddCaseCommands(CLI::App& app, CommandContext& context);
 // `monitor add FOLDER [--category C] [--type T] [--technician N] [--sla S]
 // [--mode New|Update|Both]`, `monitor list`, `monitor remove KEY`.

@@ -92,6 +92,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddCaseCommands(app, context);
   AddMonitorCommands(app, context);
   AddListCommands(app, context);
+  AddArchiveCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -50,6 +50,8 @@ void AddCaseCommands(CLI::App& app, CommandContext& context);
 // `monitor add FOLDER [--category C] [--type T] [--technician N] [--sla S]
 // [--mode New|Update|Both]`, `monitor list`, `monitor remove KEY`.
 void AddMonitorCommands(CLI::App& app, CommandContext& context);
+// `archive --from DATE --to DATE --store FILE [--folder PATH] [--date-folder]`.
+void AddArchiveCommands(CLI::App& app, CommandContext& context);
 // `case list [--closed]` and `mail list [--folder PATH]`, added to the `case`
 // and `mail` commands (so after AddCaseCommands and AddMailCommands).
 void AddListCommands(CLI::App& app, CommandContext& context);

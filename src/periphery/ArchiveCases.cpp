@@ -87,7 +87,8 @@ std::vector<ArchiveCandidate> ListCasesToArchive(const ArchivePeriod& period) {
       if (c.CaseNumber.empty()) continue;
       c.EntryID = CellText(rows.Fields("EntryID").Value);
       c.Subject = CellText(rows.Fields("Subject").Value);
-      c.DateClosed = entrylist::ReadEntryDate(CellText(rows.Fields(caseprop::kDateClosedS).Value));
+      c.DateClosed =
+          entrylist::ReadEntryDate(CellText(rows.Fields(caseprop::kDateClosedS).Value));
       if (!c.EntryID.empty() && IsValidCase(period, c.DateClosed))
         cases.push_back(std::move(c));
     }

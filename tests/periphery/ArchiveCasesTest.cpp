@@ -9,10 +9,13 @@
 #include "case/CaseProperties.h"
 #include "case/CaseTestSupport.h"
 #include "case/EntryListForms.h"
+#include "case/cCase.h"
 #include "host/store/Attachments.h"
 #include "host/store/Store.h"
 #include "host/store/StoreBackend.h"
+#include "host/ui/ScriptedRenderer.h"
 #include "periphery/ArchiveCases.h"
+#include "periphery/frmArchive.h"
 
 namespace zanvoro {
 namespace {
@@ -35,7 +38,53 @@ void Collect(const std::shared_ptr<host::MAPIFolder>& folder,
   }
 }
 
-class ArchiveCases : public testsupport::CaseTest {};
+class ArchiveCases : public testsupport::CaseTest {
+ protected:
+  void ResolvedCase(const std::string& number, Date closed) {
+    auto item = SavedCaseItem(Resolved(), number);
+    WriteCaseDate(*item, closed, caseprop::kDateClosed, "", caseprop::kDateClosedS);
+    item->Save();
+  }
+};
+
+TEST_F(ArchiveCases, WindowMovesTheCheckedCasesClosedTillTheDayIntoItsDatedFolder) {
+  ResolvedCase("1", Date(DateSerial(2026, 3, 31).Serial() + 0.71));  // 17:02
+  ResolvedCase("2", DateSerial(2026, 4, 1));
+  ResolvedCase("3", DateSerial(2026, 3, 2));
+  ResolvedCase("4", DateSerial(1949, 12, 31));
+  frmArchive window;
+  using host::FormAction;
+  Renderer().Answer(host::MsgBoxResult::Yes);  // the confirmation
+  Renderer().Script(
+      "frmArchive",
+      {FormAction::Set("dtpDateBefore", "3/31/2026"), FormAction::Click("cmdShowCases"),
+       FormAction::Do([](host::Form& form) {
+         auto listed = static_cast<frmArchive&>(form).ListedCases();
+         ASSERT_EQ(listed.size(), 2u);
+         EXPECT_EQ(listed[0].CaseNumber, "1");
+         EXPECT_EQ(listed[1].CaseNumber, "3");
+       }),
+       FormAction::Click("chkSelectAll"), FormAction::Click("chkSelectAll"),
+       FormAction::Click("chkSelectAll"),  // cleared, then all checked again
+       FormAction::Select("lvCases", 1),   // clears case 3's check mark
+       FormAction::Set("txtPSTFile", (dir_.Path() / "a.zdb").string()),
+       FormAction::Click("cmdNewPST"), FormAction::Set("chkUseDateToNameSubFolder", true),
+       FormAction::Click("cmdStart"), FormAction::Click("cmdCancel")});
+  window.Show(host::ShowMode::Modal);
+  EXPECT_EQ(Renderer().PendingScripts(), 0u) << Renderer().TranscriptText();
+  EXPECT_EQ(window.LastReport().Moved, 1) << Renderer().TranscriptText();
+  auto dated = window.ArchiveStore()
+                   ->GetRootFolder()
+                   ->Folders()
+                   .Item(kDefaultArchiveFolder)
+                   ->Folders()
+                   .Item("3/31/2026");
+  ASSERT_TRUE(dated);
+  EXPECT_EQ(dated->Items()->Count(), 1);
+  EXPECT_FALSE(FindCaseItemInFolder(Resolved(), "1"));
+  EXPECT_TRUE(FindCaseItemInFolder(Resolved(), "3"));
+  EXPECT_EQ(window.ListedCases().size(), 1u);
+}
 
 TEST_F(ArchiveCases, KilledRunsRepeatedUntilDoneLeaveEveryCaseExactlyOnce) {
   // Closed from 27 February to 3 April; March goes to the archive.

@@ -45,7 +45,7 @@ void AddMailCommands(CLI::App& app, CommandContext& context);
 void AddSettingsCommands(CLI::App& app, CommandContext& context);
 // `case show NUMBER [--html]`, `case close NUMBER [--skip-check] [--yes]`,
 // `case reopen NUMBER [--yes]`, `case delete NUMBER [--yes]`,
-// `case apply-xml FILE`.
+// `case apply-xml FILE`, `case watch-xml FOLDER [--once]`.
 void AddCaseCommands(CLI::App& app, CommandContext& context);
 // `monitor add FOLDER [--category C] [--type T] [--technician N] [--sla S]
 // [--mode New|Update|Both]`, `monitor list`, `monitor remove KEY`.

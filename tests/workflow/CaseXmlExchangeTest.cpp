@@ -9,6 +9,7 @@
 #include "case/cCase.h"
 #include "host/os/TempDir.h"
 #include "host/store/Attachments.h"
+#include "workflow/CaseXmlDrop.h"
 #include "workflow/CaseXmlExchange.h"
 
 namespace zanvoro {
@@ -201,6 +202,24 @@ TEST_F(CaseXmlExchange, HostileFilesAreRefusedAndChangeNothing) {
     EXPECT_NE(outcome.message.find(c.why), std::string::npos) << outcome.message;
     EXPECT_EQ(Stored(), before);
   }
+}
+
+TEST_F(CaseXmlExchange, DropFolderAppliesEachFileOnceAndSetsItAside) {
+  const auto drop = dir_.Path() / "drop";
+  std::filesystem::create_directories(drop / "work");
+  std::string entry = "<EntryID>" + item_->EntryID() + "</EntryID>";
+  WriteFile(drop / "a.xml", "<c>" + entry + "<Status>Waiting</Status></c>");
+  WriteFile(drop / "b.xml", "<c>" + entry + "<Priority>9</Priority></c>");
+  WriteFile(drop / "c.xml", "<c>" + entry + "<Status>Again</Status></c>");
+  WriteFile(drop / "work" / "c.xml", "");  // a pass stopped while applying it
+  EXPECT_EQ(ProcessCaseXmlDrop(drop), 3);
+  EXPECT_EQ(ProcessCaseXmlDrop(drop), 0);
+  EXPECT_EQ(Stored()["Status"], "Waiting");
+  EXPECT_TRUE(std::filesystem::exists(drop / "done" / "a.xml"));
+  EXPECT_NE(host::testsupport::ReadFile(drop / "refused" / "b.xml.txt").find("Priority"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(drop / "refused" / "c.xml.txt"));
+  EXPECT_TRUE(std::filesystem::is_empty(drop / "work"));
 }
 
 }  // namespace

@@ -121,8 +121,19 @@ std::optional<UploadedFile> ReadUpload(const fs::path& folder, const std::string
   return UploadedFile{name, std::move(bytes)};
 }
 
+std::optional<CaseXml> CheckCaseXml(const fs::path& path, std::string& refusal);
+
 // Loads and checks the file; nullopt with the reason in `refusal`.
 std::optional<CaseXml> ReadCaseXml(const fs::path& path, std::string& refusal) {
+  try {
+    return CheckCaseXml(path, refusal);
+  } catch (const Error& error) {  // a number or date beyond what the runtime holds
+    refusal = "the file holds a value that cannot be read: " + error.Description();
+    return std::nullopt;
+  }
+}
+
+std::optional<CaseXml> CheckCaseXml(const fs::path& path, std::string& refusal) {
   host::XmlDocument doc;
   if (!doc.LoadUntrusted(path, kMaxCaseXmlBytes)) {
     refusal = "not an acceptable case file: " + doc.ParseError().reason;
@@ -167,6 +178,7 @@ std::optional<CaseXml> ReadCaseXml(const fs::path& path, std::string& refusal) {
   }
   if (const std::string* list = file.Find("Attachments")) {
     fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    size_t total = 0;
     for (const std::string& piece : Split(*list, "|")) {
       std::string name = Trim(piece);
       if (name.empty()) continue;
@@ -174,6 +186,12 @@ std::optional<CaseXml> ReadCaseXml(const fs::path& path, std::string& refusal) {
       std::optional<UploadedFile> upload = ReadUpload(folder, name, problem);
       if (!upload) {
         refusal = problem;
+        return std::nullopt;
+      }
+      total += upload->bytes.size();
+      if (total > kMaxCaseXmlAttachmentBytes) {
+        refusal = "the attachments are larger than " +
+                  std::to_string(kMaxCaseXmlAttachmentBytes) + " bytes in all";
         return std::nullopt;
       }
       file.attachments.push_back(std::move(*upload));
@@ -423,37 +441,40 @@ bool PartialUpdateFromXML(cCase& c, const fs::path& path,
 }
 
 CaseXmlOutcome ApplyCaseXmlFile(const fs::path& path) {
-  CaseXmlOutcome outcome;
-  std::string why;
-  std::optional<CaseXml> file = ReadCaseXml(path, why);
-  if (!file) {
-    outcome.message = why;
+  CaseXmlOutcome failed{.message = "the file could not be applied"};
+  return Trap("Case.ApplyCaseXmlFile", failed, [&] {
+    CaseXmlOutcome outcome;
+    std::string why;
+    std::optional<CaseXml> file = ReadCaseXml(path, why);
+    if (!file) {
+      outcome.message = why;
+      return outcome;
+    }
+    const std::string entry_id = Trim(*file->Find("EntryID"));
+    std::shared_ptr<host::MAPIFolder> ongoing = GetOngoingFolder();
+    std::shared_ptr<host::Item> item =
+        ongoing ? ongoing->GetStore()->GetItemFromID(entry_id) : nullptr;
+    if (!item || !StartsWithText(item->MessageClass(), kCaseMessageClass)) {
+      outcome.message = "no case has the entry ID \"" + entry_id + "\"";
+      return outcome;
+    }
+    outcome.case_number = Trim(ReadItemText(*item, caseprop::kCaseNumber));
+    cCase c;
+    UpdateKind kind = file->is_reply ? UpdateKind::Reply : UpdateKind::Full;
+    if (!UpdateFrom(kind, c, *file, item, &why)) {
+      outcome.message = why.empty() ? "the case could not be updated" : why;
+      return outcome;
+    }
+    if (!c.SetCaseToOutlookItem(RandomUnread::No, DisplayCase::No, item,
+                                c.Closed ? CaseState::Closed : CaseState::Open)) {
+      outcome.message = "case " + outcome.case_number + " could not be saved";
+      return outcome;
+    }
+    outcome.applied = true;
+    outcome.message = std::string(file->is_reply ? "Reply applied" : "Update applied") +
+                      " to case " + outcome.case_number;
     return outcome;
-  }
-  const std::string entry_id = Trim(*file->Find("EntryID"));
-  std::shared_ptr<host::MAPIFolder> ongoing = GetOngoingFolder();
-  std::shared_ptr<host::Item> item =
-      ongoing ? ongoing->GetStore()->GetItemFromID(entry_id) : nullptr;
-  if (!item || !StartsWithText(item->MessageClass(), kCaseMessageClass)) {
-    outcome.message = "no case has the entry ID \"" + entry_id + "\"";
-    return outcome;
-  }
-  outcome.case_number = Trim(ReadItemText(*item, caseprop::kCaseNumber));
-  cCase c;
-  UpdateKind kind = file->is_reply ? UpdateKind::Reply : UpdateKind::Full;
-  if (!UpdateFrom(kind, c, *file, item, &why)) {
-    outcome.message = why.empty() ? "the case could not be updated" : why;
-    return outcome;
-  }
-  if (!c.SetCaseToOutlookItem(RandomUnread::No, DisplayCase::No, item,
-                              c.Closed ? CaseState::Closed : CaseState::Open)) {
-    outcome.message = "case " + outcome.case_number + " could not be saved";
-    return outcome;
-  }
-  outcome.applied = true;
-  outcome.message = std::string(file->is_reply ? "Reply applied" : "Update applied") +
-                    " to case " + outcome.case_number;
-  return outcome;
+  });
 }
 
 }  // namespace zanvoro

@@ -11,7 +11,8 @@
 // or expanded), is not well-formed, names no case ("EntryID"), holds a field
 // of the wrong type ("Priority" other than 0, 1 or 2; "TimeSpent" that is
 // not a number of minutes; "DateAction" or "DueDate" that is not a date), or
-// lists an attachment that is not a plain file in the file's own folder.
+// lists an attachment that is not a plain file in the file's own folder
+// (or attachments of more than kMaxCaseXmlAttachmentBytes in all).
 //
 // Attachments: "Attachments" holds the uploaded files' names separated by
 // "|", each a file beside the XML file. Each is attached to the case item

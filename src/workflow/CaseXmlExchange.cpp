@@ -307,8 +307,10 @@ void ApplyFull(const CaseXml& file, cCase& c, host::Item& item) {
     c.DueDate = calendar.DueDate(sla->ResponseTimeInHours(calendar.HoursPerResponseDay()),
                                  now, now);
   } else if (IsRealDate(file.due_date)) {
-    // The day the technician chose, at the time of day the change was made.
-    c.DueDate = Date(DatePart(*file.due_date).Serial() + TimePart(Now()).Serial());
+    // The day the technician chose, at the present time of day to the minute.
+    Date now = Now();
+    c.DueDate = Date(DatePart(*file.due_date).Serial() +
+                     TimeSerial(Hour(now), Minute(now), 0).Serial());
   }
 
   ApplyCustomFields(file, c, true);

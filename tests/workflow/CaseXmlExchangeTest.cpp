@@ -96,7 +96,7 @@ class CaseXmlExchange : public testsupport::CaseTest {
 TEST_F(CaseXmlExchange, UpdatesAndRepliesChangeExactlyTheFieldsTheyCarry) {
   struct {
     const char* xml;
-    Fields changed;  // a value starting with "~" is a part of the stored text
+    Fields changed;  // "~text": the stored text holds it; "!text": it is not that
   } cases[] = {
       {"<Status>--Choose--</Status>", {}},
       {"<Subject>Jam fixed</Subject><Status>Waiting</Status><Priority>2</Priority>"
@@ -119,6 +119,8 @@ TEST_F(CaseXmlExchange, UpdatesAndRepliesChangeExactlyTheFieldsTheyCarry) {
         {"Log", "Case worked from Web Access/Bob Jones;"}}},
       {"<DueDateSLA>True</DueDateSLA><DueDate>12/24/2026</DueDate>",
        {{"DueDate", "2026-12-24"}}},
+      {"<SLA>Gold</SLA><DueDateSLA>True</DueDateSLA><DueDate>1/15/2027</DueDate>",
+       {{"ServiceLevel", "Gold"}, {"Importance", "2"}, {"DueDate", "!2027-1-15"}}},
       {"<DueDateSLA>yes</DueDateSLA><DueDate>1899-12-30</DueDate>", {}},
       {"<Description><![CDATA[<p onclick=\"x()\">New "
        "text</p><script>x()</script>]]></Description>"
@@ -145,6 +147,8 @@ TEST_F(CaseXmlExchange, UpdatesAndRepliesChangeExactlyTheFieldsTheyCarry) {
       auto change = c.changed.find(name);
       if (change == c.changed.end()) {
         EXPECT_EQ(after[name], value) << name;
+      } else if (change->second.starts_with("!")) {
+        EXPECT_NE(after[name], change->second.substr(1)) << name;
       } else if (change->second.starts_with("~")) {
         EXPECT_NE(after[name].find(change->second.substr(1)), std::string::npos)
             << after[name];

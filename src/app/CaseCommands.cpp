@@ -2,14 +2,20 @@
 // read from its item the way the add-in reads it, for a shell or a script.
 // `zanvoro case close|reopen|delete NUMBER`: the case operations, with their
 // questions asked on a terminal or answered by --yes.
+// `zanvoro case apply-xml FILE`: a change made on the web-access site;
+// `zanvoro case watch-xml FOLDER [--once]`: every such file dropped there.
+#include <signal.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "app/CommandContext.h"
 #include "app/Commands.h"
@@ -22,9 +28,14 @@
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 #include "workflow/CaseOperations.h"
+#include "workflow/CaseXmlDrop.h"
+#include "workflow/CaseXmlExchange.h"
 
 namespace zanvoro::app {
 namespace {
+
+volatile std::sig_atomic_t stop_watching = 0;
+extern "C" void StopWatching(int) { stop_watching = 1; }
 
 // The print sheet among the notification bodies.
 constexpr int32_t kPrintSheet = 2;
@@ -249,6 +260,50 @@ void AddCaseCommands(CLI::App& app, CommandContext& context) {
       PrintCase(context.Out(), c);
       if (args->html) context.Out() << c.ToHTML(kPrintSheet) << "\n";
       context.Out() << std::flush;
+    });
+  });
+
+  auto xml_file = std::make_shared<std::string>();
+  CLI::App* apply = cases->add_subcommand(
+      "apply-xml",
+      "Apply a web-access XML file (an update or a caller's reply) to the case it names "
+      "(exit code 1 when the file is refused; the case is then unchanged)");
+  apply->add_option("FILE", *xml_file, "The XML file")->required();
+  apply->callback([&context, xml_file] {
+    WithHelpdesk(context, [&](cGlobalSettings&) {
+      CaseXmlOutcome outcome = ApplyCaseXmlFile(*xml_file);
+      if (!outcome.applied)
+        throw Error(err::kCallFailed, *xml_file + ": " + outcome.message);
+      context.Out() << outcome.message << std::endl;
+    });
+  });
+
+  struct WatchArguments {
+    std::string folder;
+    bool once = false;
+  };
+  auto watch_args = std::make_shared<WatchArguments>();
+  CLI::App* watch = cases->add_subcommand(
+      "watch-xml",
+      "Apply every web-access XML file dropped into a folder, moving each into done/ or "
+      "refused/ (with the reason) after; runs until SIGINT or SIGTERM");
+  watch->add_option("FOLDER", watch_args->folder, "The drop folder")->required();
+  watch->add_flag("--once", watch_args->once, "Handle the files there now, then stop");
+  watch->callback([&context, watch_args] {
+    WithHelpdesk(context, [&](cGlobalSettings&) {
+      struct sigaction action {};
+      action.sa_handler = StopWatching;
+      sigaction(SIGINT, &action, nullptr);
+      sigaction(SIGTERM, &action, nullptr);
+      auto print = [&](const std::filesystem::path& file, const CaseXmlOutcome& outcome) {
+        context.Out() << file.string() << ": " << outcome.message << std::endl;
+      };
+      while (!stop_watching) {
+        ProcessCaseXmlDrop(watch_args->folder, print);
+        if (watch_args->once) break;
+        for (int i = 0; i < 10 && !stop_watching; ++i)
+          std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      }
     });
   });
 

@@ -93,6 +93,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddMonitorCommands(app, context);
   AddListCommands(app, context);
   AddSmsCommands(app, context);
+  AddArchiveCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -44,11 +44,14 @@ void AddMailCommands(CLI::App& app, CommandContext& context);
 // `settings get|set KEY [VALUE]`, `lists export|import LIST FILE`.
 void AddSettingsCommands(CLI::App& app, CommandContext& context);
 // `case show NUMBER [--html]`, `case close NUMBER [--skip-check] [--yes]`,
-// `case reopen NUMBER [--yes]`, `case delete NUMBER [--yes]`.
+// `case reopen NUMBER [--yes]`, `case delete NUMBER [--yes]`,
+// `case apply-xml FILE`, `case watch-xml FOLDER [--once]`.
 void AddCaseCommands(CLI::App& app, CommandContext& context);
 // `monitor add FOLDER [--category C] [--type T] [--technician N] [--sla S]
 // [--mode New|Update|Both]`, `monitor list`, `monitor remove KEY`.
 void AddMonitorCommands(CLI::App& app, CommandContext& context);
+// `archive --from DATE --to DATE --store FILE [--folder PATH] [--date-folder]`.
+void AddArchiveCommands(CLI::App& app, CommandContext& context);
 // `case list [--closed]` and `mail list [--folder PATH]`, added to the `case`
 // and `mail` commands (so after AddCaseCommands and AddMailCommands).
 void AddListCommands(CLI::App& app, CommandContext& context);

@@ -252,7 +252,21 @@ std::shared_ptr<Item> Item::Move(const std::shared_ptr<MAPIFolder>& folder) {
     return shared_from_this();
   }
   // Between stores: a copy there, then the original goes here. A crash in
-  // between leaves the item in both stores, never in neither.
+  // between leaves the item in both stores, never in neither; the copy
+  // carries a record naming the original, so the next move of the original
+  // only deletes it and hands back the copy.
+  const std::string key = "moved:" + store_->StoreID() + ":" + row_.entry_id;
+  std::string copied = target_store->Backend().DeliveredEntryID(key);
+  if (!copied.empty()) {
+    if (std::shared_ptr<Item> existing = target_store->GetItemFromID(copied)) {
+      store_->Backend().DeleteItem(row_);
+      deleted_ = true;
+      store_->AfterLocalChange();
+      return existing->Move(folder);
+    }
+    // The copy was removed since: copy again.
+    target_store->Backend().ForgetDelivered(key);
+  }
   LoadParts();
   ItemRow copy;
   copy.folder_id = folder->Id();
@@ -269,7 +283,7 @@ std::shared_ptr<Item> Item::Move(const std::shared_ptr<MAPIFolder>& folder) {
     added->SetDisplayName(a.display_name);
     added->SetContentId(a.content_id);
   }
-  moved->Save();
+  moved->SaveWith({key});
   store_->Backend().DeleteItem(row_);
   deleted_ = true;
   store_->AfterLocalChange();

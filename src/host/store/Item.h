@@ -207,7 +207,9 @@ class Item : public std::enable_shared_from_this<Item> {
   void Close(SaveMode mode);
   // Moves the item (saving pending changes first) and returns it in its new
   // folder. Within a store it keeps its entry ID and this object follows it;
-  // to another store it is copied there and deleted here (new entry ID).
+  // to another store it is copied there and deleted here (new entry ID); a
+  // move between stores that stopped after the copy finishes on the next
+  // Move of the original without a second copy.
   std::shared_ptr<Item> Move(const std::shared_ptr<MAPIFolder>& folder);
   // A saved copy in the same folder, with a new entry ID.
   std::shared_ptr<Item> Copy();

@@ -89,6 +89,8 @@ class SqliteBackend final : public StoreBackend {
   ItemRow CopyItem(int64_t item_id, int64_t target_folder_id) override;
   void DeleteItem(const ItemRow& row) override;
   bool WasDelivered(std::string_view key) override;
+  std::string DeliveredEntryID(std::string_view key) override;
+  void ForgetDelivered(std::string_view key) override;
 
   int64_t CountItems(const ItemSelection& selection) override;
   std::vector<int64_t> SelectItemIds(const ItemSelection& selection, int64_t after_id,

@@ -388,6 +388,16 @@ bool SqliteBackend::WasDelivered(std::string_view key) {
   return q.Step();
 }
 
+std::string SqliteBackend::DeliveredEntryID(std::string_view key) {
+  SqliteQuery q(*impl_, "SELECT entry_id FROM delivered_messages WHERE key = ?1");
+  q.Bind(1, key);
+  return q.Step() ? q.Text(0) : std::string{};
+}
+
+void SqliteBackend::ForgetDelivered(std::string_view key) {
+  SqliteQuery(*impl_, "DELETE FROM delivered_messages WHERE key = ?1").Bind(1, key).Run();
+}
+
 void SqliteBackend::MoveItem(ItemRow& row, int64_t target_folder_id) {
   Impl& impl = *impl_;
   SqliteTransaction tx(impl);
@@ -455,6 +465,7 @@ void SqliteBackend::DeleteItem(const ItemRow& row) {
   SqliteQuery(impl, "DELETE FROM items WHERE id = ?1").Bind(1, row.id).Run();
   if (sqlite3_changes(impl.db) == 0) throw ObjectDeletedError(kStoreSource);
   LogChange(impl, row.folder_id, row.entry_id, ChangeKind::Removed);
+  StoreStep("delete:item");
   tx.Commit();
 }
 

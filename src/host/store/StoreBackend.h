@@ -154,6 +154,10 @@ class StoreBackend : public QueryTarget {
   virtual void DeleteItem(const ItemRow& row) = 0;
   // Whether a delivery record with `key` exists (ItemWrite::delivered).
   virtual bool WasDelivered(std::string_view key) = 0;
+  // The entry ID the record with `key` was saved with; "" when there is none.
+  virtual std::string DeliveredEntryID(std::string_view key) = 0;
+  // Drops the record with `key` (nothing when there is none).
+  virtual void ForgetDelivered(std::string_view key) = 0;
 
   virtual int64_t CountItems(const ItemSelection& selection) = 0;
   // Ids of the selected items in their order; from the one after `after_id`

@@ -60,12 +60,14 @@ XmlDocument::~XmlDocument() = default;
 XmlDocument::XmlDocument(XmlDocument&&) noexcept = default;
 XmlDocument& XmlDocument::operator=(XmlDocument&&) noexcept = default;
 
-bool XmlDocument::Parse(const void* data, size_t size, int encoding) {
+bool XmlDocument::Parse(const void* data, size_t size, int encoding,
+                        unsigned extra_options) {
   if (!state_) state_ = std::make_shared<XmlState>();
   state_->Reset();
   parse_error_ = XmlParseError{};
-  pugi::xml_parse_result result = state_->doc.load_buffer(
-      data, size, kParseOptions, static_cast<pugi::xml_encoding>(encoding));
+  pugi::xml_parse_result result =
+      state_->doc.load_buffer(data, size, kParseOptions | extra_options,
+                              static_cast<pugi::xml_encoding>(encoding));
   std::string problem;
   if (!result) {
     problem = result.description();
@@ -114,6 +116,41 @@ bool XmlDocument::Load(const std::filesystem::path& path) {
     parse_error_ =
         XmlParseError{kParseFailed, "Cannot read " + path.string() + ": " + e.what()};
     return false;
+  }
+}
+
+bool XmlDocument::LoadUntrusted(const std::filesystem::path& path, size_t max_bytes) {
+  auto refuse = [&](std::string reason) {
+    if (state_) state_->Reset();
+    parse_error_ = XmlParseError{kParseFailed, std::move(reason)};
+    return false;
+  };
+  try {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+      return refuse("Cannot open " + path.string() + ": " + std::strerror(errno));
+    }
+    // One byte more than allowed tells an oversize file without reading it all.
+    std::string bytes(max_bytes + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    if (bytes.size() > max_bytes) {
+      return refuse("The file is larger than " + std::to_string(max_bytes) + " bytes");
+    }
+    std::string_view text(bytes);
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    if (!IsValidUtf8(text)) return refuse("The file is not UTF-8 text");
+    if (!Parse(text.data(), text.size(), pugi::encoding_utf8, pugi::parse_doctype)) {
+      return false;
+    }
+    for (pugi::xml_node top : state_->doc.children()) {
+      if (top.type() == pugi::node_doctype) {
+        return refuse("Document type declarations are not accepted");
+      }
+    }
+    return true;
+  } catch (const std::exception& e) {
+    return refuse("Cannot read " + path.string() + ": " + e.what());
   }
 }
 

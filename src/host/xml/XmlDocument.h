@@ -53,6 +53,13 @@ class XmlDocument {
   // declaration (UTF-8 when neither says). A missing or unreadable file
   // returns false with the reason.
   bool Load(const std::filesystem::path& path);
+  // Loads a file that comes from outside (a web form's upload) and refuses,
+  // leaving the document empty with the reason in ParseError(): a file of
+  // more than `max_bytes` (not read past that), bytes that are not UTF-8 (a
+  // UTF-8 byte-order mark is allowed) and any document type declaration, so
+  // no entity is ever declared, fetched or expanded. The text is read as
+  // UTF-8 whatever its declaration says.
+  bool LoadUntrusted(const std::filesystem::path& path, size_t max_bytes);
   const XmlParseError& ParseError() const;
 
   // Writes Xml() to `path`, replacing the file atomically. Raises Error
@@ -80,7 +87,7 @@ class XmlDocument {
   std::string Xml() const { return AsNode().Xml(); }
 
  private:
-  bool Parse(const void* data, size_t size, int encoding);
+  bool Parse(const void* data, size_t size, int encoding, unsigned extra_options = 0);
 
   std::shared_ptr<XmlState> state_;
   XmlParseError parse_error_;

@@ -53,6 +53,7 @@ def main():
     parser.add_argument("--build", default="build/bench")
     parser.add_argument("--mails", type=int, default=1000)
     parser.add_argument("--rate", type=float, default=50.0)
+    parser.add_argument("--keep", action="store_true", help="keep the profile")
     args = parser.parse_args()
     bin_dir = os.path.abspath(os.path.join(args.build, "src", "app"))
     zanvoro = os.path.join(bin_dir, "zanvoro")
@@ -147,7 +148,10 @@ def main():
             run.wait(timeout=30)
         except subprocess.TimeoutExpired:
             run.kill()
-        shutil.rmtree(profile, ignore_errors=True)
+        if not args.keep:
+            shutil.rmtree(profile, ignore_errors=True)
+        else:
+            print(f"profile: {profile}")
 
 
 if __name__ == "__main__":

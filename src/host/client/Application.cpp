@@ -7,6 +7,7 @@
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
 #include "host/store/Recipients.h"
+#include "host/ui/Renderer.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 
@@ -19,9 +20,39 @@ constexpr const char* kSource = "Application";
 }  // namespace
 
 Application::Application(Profile profile, EventLoop* loop)
-    : profile_(std::move(profile)), loop_(loop) {}
+    : profile_(std::move(profile)), loop_(loop) {
+  if (!loop_) return;
+  loop_->SetTaskWrapper([this](const EventLoop::Task& task) { RunInBatch(task); },
+                        [this] { batch_.reset(); });
+  Renderer::SetBeforeWaitHook([] { WriteBatch::CommitEarly(); });
+}
+
+void Application::RunInBatch(const EventLoop::Task& task) {
+  if (session_ && !batch_) {
+    batch_.emplace(session_.get());
+    batch_begun_ = std::chrono::steady_clock::now();
+    batch_tasks_ = 0;
+  }
+  struct EndWhenDue {
+    Application& app;
+    ~EndWhenDue() {
+      if (!app.batch_) return;
+      if (!app.loop_->HasPending() || ++app.batch_tasks_ >= 64 ||
+          std::chrono::steady_clock::now() - app.batch_begun_ >
+              std::chrono::milliseconds(50)) {
+        app.batch_.reset();
+      }
+    }
+  } end_when_due{*this};
+  task();
+}
 
 Application::~Application() {
+  if (loop_) {
+    batch_.reset();
+    loop_->SetTaskWrapper({}, {});
+    Renderer::SetBeforeWaitHook({});
+  }
   // Windows first: they hold items that keep the stores open.
   inspectors_.CloseAll();
   explorers_.CloseAll();

@@ -4,20 +4,23 @@
 // and hands it to the add-in when it connects. UI thread only.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "host/client/Explorer.h"
 #include "host/client/Inspector.h"
+#include "host/os/EventLoop.h"
 #include "host/os/Profile.h"
 #include "host/store/StoreTypes.h"
+#include "host/store/WriteBatch.h"
 
 namespace zanvoro::host {
 
-class EventLoop;
 class Item;
 class NameSpace;
 
@@ -25,6 +28,11 @@ class Application {
  public:
   // REQUIRES: `loop` (may be nullptr: no ItemAdd events) outlives the
   // Application and everything taken from it. Nothing is opened yet.
+  //
+  // Tasks of the loop that run back to back share one batch of the
+  // session's store writes (a burst of arrived mail commits once per few
+  // dozen mails, not once per save); a batch ends when no task is left to
+  // run, after 64 tasks or 50 ms, and before any window waits for the user.
   Application(Profile profile, EventLoop* loop);
   ~Application();
   Application(const Application&) = delete;
@@ -70,9 +78,14 @@ class Application {
   void OnQuit(std::function<void()> handler) { on_quit_ = std::move(handler); }
 
  private:
+  void RunInBatch(const EventLoop::Task& task);
+
   Profile profile_;
   EventLoop* loop_;
   std::shared_ptr<host::NameSpace> session_;
+  std::optional<WriteBatch> batch_;
+  std::chrono::steady_clock::time_point batch_begun_;
+  int batch_tasks_ = 0;
   host::Explorers explorers_;
   host::Inspectors inspectors_;
   std::function<void()> on_quit_;

@@ -59,6 +59,9 @@ struct EventLoop::State {
   std::map<TimerId, Timer> timers;
   TimerId next_timer_id = 1;
   bool in_task = false;
+  size_t turn_left = 0;  // tasks of the running turn not run yet
+  std::function<void(const Task&)> wrapper;
+  std::function<void()> settle;
 
   // Async-signal-safe: an atomic store and a write to an eventfd.
   void Wake() {
@@ -74,7 +77,15 @@ struct EventLoop::State {
 
   // Runs the tasks queued when it starts (not the ones they post) and the
   // timers due at that moment; returns how many ran.
+  // One turn: the tasks queued now, then the due timers. The wrapper's
+  // `settle` runs at the end of every turn, however it ends.
   size_t RunReady(OnQuit on_quit) {
+    size_t ran = RunTurn(on_quit);
+    if (settle) settle();
+    return ran;
+  }
+
+  size_t RunTurn(OnQuit on_quit) {
     size_t ran = 0;
     std::deque<Task> batch;
     {
@@ -84,6 +95,7 @@ struct EventLoop::State {
     while (!batch.empty()) {
       Task task = std::move(batch.front());
       batch.pop_front();
+      turn_left = batch.size();
       RunTask(task);
       ++ran;
       if (on_quit == OnQuit::Stop && quit.load()) {
@@ -93,6 +105,7 @@ struct EventLoop::State {
           queue.push_front(std::move(batch.back()));
           batch.pop_back();
         }
+        turn_left = 0;
         return ran;
       }
     }
@@ -130,7 +143,11 @@ struct EventLoop::State {
 
   void RunTask(const Task& task) {
     in_task = true;
-    RunGuarded(task);
+    if (wrapper) {
+      RunGuarded([&] { wrapper(task); });
+    } else {
+      RunGuarded(task);
+    }
     in_task = false;
   }
 
@@ -195,6 +212,16 @@ EventLoop::~EventLoop() {
     signal_loop.compare_exchange_strong(self, nullptr);
   }
   ::close(state_->wake_fd);
+}
+
+void EventLoop::SetTaskWrapper(std::function<void(const Task&)> wrapper,
+                               std::function<void()> settle) {
+  state_->wrapper = std::move(wrapper);
+  state_->settle = std::move(settle);
+}
+
+bool EventLoop::HasPending() const {
+  return state_->turn_left > 0 || state_->HasQueued();
 }
 
 void EventLoop::Post(Task task) {

@@ -53,6 +53,16 @@ class EventLoop {
   // Ends Run() on SIGINT and SIGTERM (installs the handlers; one loop only).
   void QuitOnSignals();
 
+  // Each task and timer run goes through `wrapper`, which calls the task,
+  // and `settle` runs at the end of each turn (the tasks queued when it
+  // began and the timers then due), before the loop waits or returns: the
+  // session groups the store writes of tasks that run back to back. Empty
+  // functions remove them. Loop thread only.
+  void SetTaskWrapper(std::function<void(const Task&)> wrapper,
+                      std::function<void()> settle);
+  // Whether more tasks wait to run now (queued, or left in this turn).
+  bool HasPending() const;
+
  private:
   struct State;
   std::unique_ptr<State> state_;

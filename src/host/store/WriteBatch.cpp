@@ -14,6 +14,7 @@ namespace {
 
 struct BatchState {
   int depth = 0;
+  std::vector<std::shared_ptr<Store>> stores;  // batched, in commit order
   std::vector<std::pair<std::string, std::function<void()>>> after_commit;
 };
 
@@ -22,23 +23,10 @@ BatchState& State() {
   return state;
 }
 
-}  // namespace
-
-WriteBatch::WriteBatch(NameSpace* session) {
-  outermost_ = State().depth++ == 0;
-  if (!outermost_ || !session) return;
-  std::vector<std::shared_ptr<Store>> stores = session->Stores();
-  std::stable_partition(stores.begin(), stores.end(), [](const auto& store) {
-    return store->Kind() != StoreKind::Mailbox;
-  });
-  for (auto& store : stores) {
-    if (store->Backend().BeginBatch()) stores_.push_back(std::move(store));
-  }
-}
-
-WriteBatch::~WriteBatch() {
-  if (--State().depth > 0) return;
-  for (const auto& store : stores_) {
+void CommitStores() {
+  auto stores = std::move(State().stores);
+  State().stores.clear();
+  for (const auto& store : stores) {
     try {
       store->Backend().EndBatch(true);
     } catch (const Error&) {
@@ -56,7 +44,28 @@ WriteBatch::~WriteBatch() {
   }
 }
 
+}  // namespace
+
+WriteBatch::WriteBatch(NameSpace* session) {
+  if (State().depth++ > 0 || !session) return;
+  std::vector<std::shared_ptr<Store>> stores = session->Stores();
+  std::stable_partition(stores.begin(), stores.end(), [](const auto& store) {
+    return store->Kind() != StoreKind::Mailbox;
+  });
+  for (auto& store : stores) {
+    if (store->Backend().BeginBatch()) State().stores.push_back(std::move(store));
+  }
+}
+
+WriteBatch::~WriteBatch() {
+  if (--State().depth == 0) CommitStores();
+}
+
 bool WriteBatch::Active() { return State().depth > 0; }
+
+void WriteBatch::CommitEarly() {
+  if (Active()) CommitStores();
+}
 
 void WriteBatch::AfterCommit(const std::string& key, std::function<void()> action) {
   if (!Active()) {

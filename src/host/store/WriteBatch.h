@@ -12,14 +12,11 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 namespace zanvoro::host {
 
 class NameSpace;
-class Store;
 
 class WriteBatch {
  public:
@@ -35,14 +32,14 @@ class WriteBatch {
 
   // Whether a batch is open.
   static bool Active();
+  // Commits what the open batch holds now; the rest of its writes are
+  // stored one by one. Before the program waits for a person (a message
+  // box, a modal window), so that nobody else waits on the store meanwhile.
+  static void CommitEarly();
   // Runs `action` once the outermost batch has committed (at once when no
   // batch is open). Actions with the same `key` queued in one batch run
   // once.
   static void AfterCommit(const std::string& key, std::function<void()> action);
-
- private:
-  bool outermost_ = false;
-  std::vector<std::shared_ptr<Store>> stores_;  // batched, in commit order
 };
 
 }  // namespace zanvoro::host

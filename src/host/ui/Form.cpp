@@ -116,6 +116,7 @@ void Form::Show(ShowMode mode) {
   visible_ = true;
   try {
     FlagGuard modal(modal_);
+    Renderer::BeforeWait();
     renderer.RunModal(*this);
   } catch (...) {
     visible_ = false;

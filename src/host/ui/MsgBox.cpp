@@ -109,7 +109,9 @@ std::string_view IconName(MsgBoxIcon icon) {
 }
 
 MsgBoxResult MsgBox(const MessageBoxRequest& request) {
-  return Renderer::Current().ShowMessage(request);
+  Renderer& renderer = Renderer::Current();
+  Renderer::BeforeWait();
+  return renderer.ShowMessage(request);
 }
 
 MsgBoxResult MsgBox(std::string_view prompt, MsgBoxButtons buttons, MsgBoxIcon icon,

@@ -11,6 +11,11 @@ std::shared_ptr<Renderer>& CurrentSlot() {
   return current;
 }
 
+std::function<void()>& BeforeWaitSlot() {
+  static std::function<void()> hook;
+  return hook;
+}
+
 }  // namespace
 
 Renderer::Renderer() = default;
@@ -50,5 +55,13 @@ Renderer& Renderer::Current() {
 }
 
 Renderer* Renderer::CurrentOrNull() { return CurrentSlot().get(); }
+
+void Renderer::SetBeforeWaitHook(std::function<void()> hook) {
+  BeforeWaitSlot() = std::move(hook);
+}
+
+void Renderer::BeforeWait() {
+  if (BeforeWaitSlot()) BeforeWaitSlot()();
+}
 
 }  // namespace zanvoro::host

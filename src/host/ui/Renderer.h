@@ -73,6 +73,12 @@ class Renderer {
   static Renderer& Current();
   static Renderer* CurrentOrNull();
 
+  // Runs before a message box or a modal window waits for its answer: the
+  // session commits the store writes it holds open there, so that nobody
+  // else waits on them meanwhile. One hook; an empty one removes it.
+  static void SetBeforeWaitHook(std::function<void()> hook);
+  static void BeforeWait();
+
  protected:
   virtual void PresentBalloon(const BalloonRequest& request) = 0;
 

@@ -133,7 +133,6 @@ bool SendConfirmationEmail(host::Item& incoming, const cCase& c) {
       AddRecipients(*mail, blind_copies, host::RecipientType::BCC);
     mail->SetReadReceiptRequested(false);
     SetSendingAccount(*mail, c.RecipientEmailAddress);
-    mail->Save();
     mail->SetBillingInformation(NotificationLabel(kCaseAllotmentKind));
     mail->Save();
     if (auto copies = GetSentCopyFolder()) mail->SetSaveSentMessageFolder(*copies);

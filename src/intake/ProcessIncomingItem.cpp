@@ -123,6 +123,35 @@ void MarkCaseUnread(const std::string& number) {
   found->Save();
 }
 
+// The sender of the mail in hand, looked up in the address book once for
+// the loop guard, the case, the caller and the confirmation. Kept only
+// while ProcessIncomingItem runs, so no later change of the book is missed.
+struct SenderMemo {
+  bool active = false;
+  const host::Item* item = nullptr;
+  std::string name;
+  std::string address;
+  SenderIdentity sender;
+};
+
+SenderMemo& Memo() {
+  static SenderMemo memo;
+  return memo;
+}
+
+class SenderMemoScope {
+ public:
+  SenderMemoScope() : outermost_(!Memo().active) { Memo().active = true; }
+  ~SenderMemoScope() {
+    if (outermost_) Memo() = SenderMemo{};
+  }
+  SenderMemoScope(const SenderMemoScope&) = delete;
+  SenderMemoScope& operator=(const SenderMemoScope&) = delete;
+
+ private:
+  bool outermost_;
+};
+
 }  // namespace
 
 void SetMonitoringControl(MonitoringControl control) {
@@ -179,10 +208,10 @@ bool fncIsNonCaseItem(host::Item& item) {
   });
 }
 
-SenderIdentity SenderOf(host::Item& item) {
-  SenderIdentity sender;
-  sender.name = item.SenderName();
-  sender.address = Trim(item.SenderEmailAddress());
+namespace {
+
+// The sender with what the address book knows of them.
+SenderIdentity ResolveSender(host::Item& item, SenderIdentity sender) {
   auto store = item.GetStore();
   auto book = store ? store->Book() : nullptr;
   if (!book) return sender;
@@ -195,6 +224,22 @@ SenderIdentity SenderOf(host::Item& item) {
   if (!sender.entry && !sender.address.empty())
     sender.entry = book->Resolve(sender.address);
   if (sender.entry) sender.smtp_address = Trim(sender.entry->Address);
+  return sender;
+}
+
+}  // namespace
+
+SenderIdentity SenderOf(host::Item& item) {
+  SenderIdentity sender;
+  sender.name = item.SenderName();
+  sender.address = Trim(item.SenderEmailAddress());
+  SenderMemo& memo = Memo();
+  if (memo.active && memo.item == &item && memo.name == sender.name &&
+      memo.address == sender.address) {
+    return memo.sender;
+  }
+  sender = ResolveSender(item, std::move(sender));
+  if (memo.active) memo = SenderMemo{true, &item, sender.name, sender.address, sender};
   return sender;
 }
 
@@ -255,6 +300,7 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
     // The case, its log, its notifications and the filed mail are stored
     // together when the mail is done.
     host::WriteBatch batch(HelpdeskSession().get());
+    SenderMemoScope sender_memo;
     if (!PrepareIncomingItem(item)) return false;
     const std::string arrival_subject = item->Subject();
     const std::string upper_class = UCase(item->MessageClass());

@@ -25,6 +25,9 @@ function(zanvoro_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   zanvoro_warnings(${name})
+  # A test executable compiles its files a few at a time in one unit: the
+  # test framework's headers dominate each file's compile time.
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 4)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "ZANVORO_TEST=1")
 endfunction()

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "host/mail/DropWatch.h"
+#include "host/mail/IdleWatch.h"
 #include "host/mail/SendReceive.h"
 #include "host/mail/Worker.h"
 #include "host/os/Profile.h"
@@ -79,16 +80,18 @@ int Run(const std::string& profile_option, bool once) {
   }
   std::unique_ptr<NameSpace> session = OpenSession(profile, nullptr);
   DropWatch drop(profile);
+  IdleWatch idle(profile);
   auto stop_requested = [] { return g_stop != 0; };
   while (!g_stop) {
     g_wake = 0;
     Print(SendAndReceive(profile, *session, stop_requested));
     if (once) break;
-    // Sleep until the next poll, a file in the drop, a wake-up or a stop.
+    // Sleep until the next poll, a file in the drop, a mail announced by an
+    // IMAP server, a wake-up or a stop.
     auto until =
         std::chrono::steady_clock::now() + std::chrono::seconds(profile.poll_seconds);
     while (!g_stop && !g_wake && std::chrono::steady_clock::now() < until) {
-      if (drop.Wait(std::chrono::milliseconds(50))) break;
+      if (drop.Wait(std::chrono::milliseconds(50)) || idle.TakeArrival()) break;
     }
   }
   return 0;

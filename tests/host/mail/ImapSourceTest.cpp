@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "host/mail/Delivery.h"
 #include "host/mail/DeliveryTestSupport.h"
+#include "host/mail/IdleWatch.h"
 #include "host/mail/ImapSource.h"
 #include "host/mail/servers/LoopbackServers.h"
+#include "host/os/Profile.h"
 #include "host/store/StoreTestSupport.h"
 
 // The mail library's IMAP response parser (0.9.2) loses a few small objects
@@ -134,6 +139,36 @@ TEST_F(ImapDelivery, AWrongPasswordIsANetworkErrorThatNamesTheMailbox) {
     EXPECT_NE(error.Description().find("helpdesk@127.0.0.1"), std::string::npos)
         << error.Description();
   }
+}
+
+// Waits up to five seconds for `condition`.
+template <typename Condition>
+bool Within5s(Condition condition) {
+  for (int i = 0; i < 100; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return condition();
+}
+
+TEST_F(ImapDelivery, IdleAnnouncesNewMailAtOnceAndAWrongPasswordLeavesItToPolling) {
+  Profile profile;
+  profile.incoming.push_back(account_);
+  IncomingAccount refused = account_;
+  refused.name = "refused";
+  refused.server.password = "wrong";
+  profile.incoming.push_back(refused);
+  // Renewed every second: the IDLE goes on across renewals.
+  IdleWatch watch(profile, {.renew = std::chrono::seconds(1)});
+  ASSERT_TRUE(Within5s([&] { return watch.Idling() == 1; }));
+  EXPECT_FALSE(watch.TakeArrival());
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+
+  server_.Deliver(SmallMail("Printer", "i1"));
+
+  EXPECT_TRUE(Within5s([&] { return watch.TakeArrival(); }));
+  EXPECT_FALSE(watch.TakeArrival()) << "taken once";
+  EXPECT_EQ(watch.Idling(), 1);
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ std::vector<FolderViewColumn> FolderViewColumns(FolderKind kind) {
   const FolderViewColumn problem =
       Column("ProblemType", CONST_PROBLEM_TYPE, caseprop::kProblemType, K::Text, 1500);
   const FolderViewColumn created =
-      Column("Created", CONST_CREATED, caseprop::kDateCreatedS, K::Date, 1700);
+      Column("Created", CONST_CREATED, caseprop::kDateCreatedS, K::Date, 2200);
   switch (kind) {
     case FolderKind::Ongoing:
       return {number,
@@ -110,7 +110,7 @@ std::vector<FolderViewColumn> FolderViewColumns(FolderKind kind) {
               technicians,
               Column("Status", CONST_STATUS, caseprop::kStatus, K::Text, 1200),
               problem,
-              Column("Due", CONST_DUE_DATE, caseprop::kDueDateS, K::Date, 1700),
+              Column("Due", CONST_DUE_DATE, caseprop::kDueDateS, K::Date, 2200),
               created};
     case FolderKind::Resolved:
       return {number,
@@ -119,10 +119,10 @@ std::vector<FolderViewColumn> FolderViewColumns(FolderKind kind) {
               technicians,
               problem,
               created,
-              Column("Closed", CONST_CLOSED_ON, caseprop::kDateClosedS, K::Date, 1700)};
+              Column("Closed", CONST_CLOSED_ON, caseprop::kDateClosedS, K::Date, 2200)};
     default:
       return {subject, Column("From", CONST_FROM, "SenderName", K::Text, 2000),
-              Column("Received", CONST_SENT_RECEIVED, "ReceivedTime", K::Date, 1700)};
+              Column("Received", CONST_SENT_RECEIVED, "ReceivedTime", K::Date, 2200)};
   }
 }
 

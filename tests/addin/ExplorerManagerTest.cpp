@@ -6,9 +6,13 @@
 #include "addin/cUISettings.h"
 #include "case/FolderMarkers.h"
 #include "case/HelpdeskTestSupport.h"
+#include "case/ItemProperty.h"
 #include "host/client/CommandBars.h"
 #include "host/os/Hive.h"
+#include "host/store/Item.h"
+#include "host/store/Items.h"
 #include "host/store/MAPIFolder.h"
+#include "intake/Monitoring.h"
 #include "settings/SettingsList.h"
 #include "settings/SettingsSteps.h"
 #include "settings/cGlobalSettings.h"
@@ -41,6 +45,7 @@ class ExplorerManager : public testsupport::HelpdeskTest {
     hive.SetValue("Software\\Pellworth\\VNH", "DoNotReloadSettings", no_reload);
     LaterSteps steps;
     InstallSettingsSteps(steps);
+    if (with_monitoring_) InstallMonitoringSteps(steps);
     InstallExplorerSteps(steps, [this](std::string_view id) { ran_.emplace_back(id); });
     Connect(std::move(steps)).AddinInstance_OnStartupComplete();
     ASSERT_FALSE(addin_->IsShutdown()) << Renderer().TranscriptText();
@@ -70,6 +75,7 @@ class ExplorerManager : public testsupport::HelpdeskTest {
 
   NewHelpdesk team_a_;
   NewHelpdesk team_b_;
+  bool with_monitoring_ = false;
   std::vector<std::string> ran_;
 };
 
@@ -235,6 +241,34 @@ TEST_F(ExplorerManager, OngoingFolderOfAnotherSetMakesItTheActiveHelpdesk) {
   Explorer()->SelectFolder(Folder(team_b_, 0));
   EXPECT_EQ(ran_, (std::vector<std::string>{"cmdDemoCases"}))
       << "an empty helpdesk offers the demo data";
+}
+
+TEST_F(ExplorerManager,
+       ClosedCaseDraggedIntoTheWatchedOngoingFolderOfTheNewSetIsReopened) {
+  with_monitoring_ = true;
+  Start("16.0", "1");
+  Explorer()->SelectFolder(Folder(team_b_, 0));
+  SharedGlobalSettings()->GeneralSettings.SetValue("sdoEnableOpenFolderMonitoring", "1");
+  ASSERT_TRUE(SharedGlobalSettings()->SaveList(SettingsList::GeneralSettings));
+  Explorer()->SelectFolder(Folder(team_a_, 0));
+  EXPECT_FALSE(OngoingFolderWatched()) << "Team A does not watch its Ongoing folder";
+  Explorer()->SelectFolder(Folder(team_b_, 0));
+  ASSERT_TRUE(OngoingFolderWatched());
+
+  auto closed = Folder(team_b_, 1)->Items()->Add("IPM.Post.PLWSupportCase.Closed");
+  closed->SetSubject("[5] Printer");
+  WriteItemProperty(*closed, "Case.CaseNumber", Variant("5"), VarType::String);
+  WriteItemProperty(*closed, "Case.Closed", Variant("1"), VarType::String);
+  closed->Save();
+  closed->Move(Folder(team_b_, 0));
+  auto ongoing = Folder(team_b_, 0)->Items();
+  EXPECT_TRUE(loop_.RunUntil(
+      [&] {
+        return ongoing->Count() == 1 &&
+               ongoing->Item(1)->MessageClass() == "IPM.Post.PLWSupportCase";
+      },
+      std::chrono::seconds(20)))
+      << Renderer().TranscriptText();
 }
 
 TEST_F(ExplorerManager, NavigationButtonsShowTheirFolderAndOthersRunTheirCommand) {

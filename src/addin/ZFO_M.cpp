@@ -308,6 +308,9 @@ void ZFO_M::ReconfigureAddin() {
 
 bool ZFO_M::ReloadHelpdeskSettings() {
   Step("GlobalSettings.Reload", [&] {
+    // The watch on the former helpdesk's Ongoing folder; the background
+    // work watches the new one when its settings ask for it.
+    ReleaseObject(SharedObject::OpenFolderMonitor);
     ReleaseObject(SharedObject::GlobalSettings);
     ReleaseObject(SharedObject::MySettings);
     global_settings_loaded_ = false;

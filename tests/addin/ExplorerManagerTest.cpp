@@ -269,6 +269,8 @@ TEST_F(ExplorerManager,
       },
       std::chrono::seconds(20)))
       << Renderer().TranscriptText();
+  Explorer()->SelectFolder(Folder(team_a_, 0));
+  EXPECT_FALSE(OngoingFolderWatched()) << "the watch follows the active helpdesk";
 }
 
 TEST_F(ExplorerManager, NavigationButtonsShowTheirFolderAndOthersRunTheirCommand) {

@@ -60,7 +60,7 @@ class ButtonPopup {
   ButtonPopup& operator=(const ButtonPopup&) = delete;
 
   // A temporary popup captioned `caption` at the end of `controls`, with one
-  // button per spec, in order. A popup added before is removed first.
+  // button per ButtonSpec, in order. A popup added before is removed first.
   void Add(host::CommandBarControls& controls, std::string caption,
            const std::vector<ButtonSpec>& buttons, IMyEventInterface& callback);
   // Deletes the popup and lets its buttons go.

@@ -306,6 +306,27 @@ void ZFO_M::ReconfigureAddin() {
   if (!first_run) HelpdeskSteps();
 }
 
+bool ZFO_M::ReloadHelpdeskSettings() {
+  Step("GlobalSettings.Reload", [&] {
+    // The watch on the former helpdesk's Ongoing folder; the background
+    // work watches the new one when its settings ask for it.
+    ReleaseObject(SharedObject::OpenFolderMonitor);
+    ReleaseObject(SharedObject::GlobalSettings);
+    ReleaseObject(SharedObject::MySettings);
+    global_settings_loaded_ = false;
+  });
+  CreateObject(SharedObject::GlobalSettings);
+  CreateObject(SharedObject::MySettings);
+  Step("MySettings.ReadDBSettingsItem", [&] {
+    if (steps_.read_my_settings) steps_.read_my_settings();
+  });
+  Step("GlobalSettings.Load", [&] {
+    global_settings_loaded_ =
+        steps_.load_global_settings && steps_.load_global_settings();
+  });
+  return global_settings_loaded_;
+}
+
 void ZFO_M::ReleaseObject(SharedObject object) {
   if (steps_.release) steps_.release(object);
 }

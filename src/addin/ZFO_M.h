@@ -96,6 +96,11 @@ class ZFO_M : public RunningAddin {
   // Asks new-or-existing again and, when a location is stored then, runs
   // the helpdesk part of the start-up.
   void ReconfigureAddin();
+  // Another helpdesk became the active one (the explorer manager): the
+  // Ongoing folder's watch ends, the global settings and the personal
+  // database choice are made anew and loaded. Returns whether the global
+  // settings loaded.
+  bool ReloadHelpdeskSettings();
   // Sets the shut-down flag and releases everything in a fixed order. Each
   // step ignores its own failure. Calling it again is harmless.
   void ShutdownAddin();

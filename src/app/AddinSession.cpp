@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "addin/ZFO_M.h"
+#include "addin/cExplorersEventManager.h"
 #include "app/CommandContext.h"
 #include "case/HelpdeskFolders.h"
 #include "host/client/Application.h"
@@ -74,6 +75,9 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   InstallSettingsSteps(steps);
   InstallMonitoringSteps(steps);
   InstallDueDateWatchSteps(steps);
+  // The toolbar's commands: every one says "<id> - Not Implemented" until
+  // the command procedures are given here.
+  InstallExplorerSteps(steps);
   // Every notification SMS of the session leaves through the shared
   // settings' SMS service.
   InstallSmsTransport();

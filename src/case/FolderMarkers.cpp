@@ -116,4 +116,17 @@ FolderKind GetFolderKind(const host::MAPIFolder* folder) {
   return FolderKind::Other;
 }
 
+namespace {
+
+FolderKind& CurrentKind() {
+  static FolderKind kind = FolderKind::Other;
+  return kind;
+}
+
+}  // namespace
+
+FolderKind CurrentFolderKind() { return CurrentKind(); }
+
+void SetCurrentFolderKind(FolderKind kind) { CurrentKind() = kind; }
+
 }  // namespace zanvoro

@@ -67,4 +67,10 @@ bool HasSettingsMarker(std::string_view description);
 // folder is a calendar.
 FolderKind GetFolderKind(const host::MAPIFolder* folder);
 
+// The kind of the folder last switched to in any explorer window, kept by
+// the explorer manager for the settings loader and the case store to read;
+// Other until the first switch. UI thread only.
+FolderKind CurrentFolderKind();
+void SetCurrentFolderKind(FolderKind kind);
+
 }  // namespace zanvoro

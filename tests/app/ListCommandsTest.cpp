@@ -13,6 +13,7 @@
 #include "host/store/Item.h"
 #include "host/store/Items.h"
 #include "host/store/NameSpace.h"
+#include "runtime/Date.h"
 
 namespace zanvoro {
 namespace {
@@ -118,6 +119,59 @@ TEST_F(ListCommands, MailListPrintsTheItemsOfAFolderAsImportedAndRefusesAMissing
   EXPECT_EQ(Run({"mail", "list", "--folder", "Inbox\\Nowhere"}), 1);
   EXPECT_NE(err_.str().find("There is no folder \"Inbox\\Nowhere\""), std::string::npos)
       << err_.str();
+}
+
+TEST_F(ListCommands, ViewPrintsACaseFolderAsATableSortedLimitedAtRememberedWidths) {
+  {
+    host::NameSpace session(
+        host::UserInfo{"Ann Smith", "ann@example.com"}, nullptr,
+        {host::StoreSpec{made_.store_path.string(), "", host::StoreKind::Shared}});
+    auto ongoing = session.GetFolderFromID(made_.folders[0].EntryID)->Items();
+    for (int32_t i = 1; i <= ongoing->Count(); ++i) {
+      auto item = ongoing->Item(i);
+      if (item->Subject() != "[10] VPN drops") continue;
+      ASSERT_TRUE(WriteCaseDueDate(*item, MakeDate({2026, 12, 8, 9, 30, 0})));
+      item->Save();
+    }
+  }
+  const std::string heading =
+      "\\\\Zanvoro Helpdesk\\Ongoing\n"
+      "Number    Subject                         Caller              Technicians         "
+      "Status        Problem Type     Due Date                Created\n"
+      "--------  ------------------------------  ------------------  ------------------  "
+      "------------  ---------------  ----------------------  ----------------------\n";
+  const std::string case_10 =
+      "10        [10] VPN drops                                      Ann Smith           "
+      "Open                           12/8/2026 9:30:00 AM\n";
+  ASSERT_EQ(Run({"view", "Ongoing"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(),
+            heading +
+                "9         [9] Mail stuck  again                              "
+                "                     Open\n" +
+                case_10);
+  ASSERT_EQ(Run({"view", "ongoing", "--sort", "number", "--descending", "--limit", "1"}),
+            0)
+      << err_.str();
+  EXPECT_EQ(out_.str(), heading + case_10) << "numbers sort as numbers";
+
+  ASSERT_EQ(Run({"view", "Resolved", "--width", "Subject=1200", "--width", "closed=800"}),
+            0)
+      << err_.str();
+  const std::string resolved = out_.str();
+  EXPECT_EQ(
+      resolved,
+      "\\\\Zanvoro Helpdesk\\Resolved\n"
+      "Number    Subject       Caller              Technicians         Problem Type     "
+      "Created                 Closed ~\n"
+      "--------  ------------  ------------------  ------------------  ---------------  "
+      "----------------------  --------\n"
+      "2         [2] Old pri~\n");
+  ASSERT_EQ(Run({"view", "Resolved"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), resolved) << "the widths are remembered";
+  EXPECT_EQ(Run({"view", "Ongoing", "--sort", "Colour"}), 1);
+  EXPECT_EQ(err_.str(),
+            "zanvoro: The view has no column \"Colour\"; its columns: Number, Subject, "
+            "Caller, Technicians, Status, ProblemType, Due, Created\n");
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ std::shared_ptr<NameSpace> Application::GetNamespace(std::string_view type) {
   }
   if (!session_) {
     session_ = OpenSession(profile_, loop_);
+    logon_complete_.Fire();
   }
   return session_;
 }
@@ -125,6 +126,7 @@ std::shared_ptr<Item> Application::SendItem(const std::shared_ptr<Item>& item) {
 void Application::Quit() {
   if (quit_) return;
   quit_ = true;
+  quit_event_.Fire();
   inspectors_.CloseAll();
   explorers_.CloseAll();
   if (on_quit_) on_quit_();

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/client/ClientEvent.h"
 #include "host/client/Explorer.h"
 #include "host/client/Inspector.h"
 #include "host/os/EventLoop.h"
@@ -71,11 +72,20 @@ class Application {
   // An item without recipients raises Error(err::kCallFailed).
   std::shared_ptr<Item> SendItem(const std::shared_ptr<Item>& item);
 
-  // Closes every inspector and explorer and tells the Quit listeners (the
-  // program ends its session). Quitting twice does nothing more.
+  // Fires Quit, closes every inspector and explorer and then tells the
+  // program (OnQuit: it ends its session). Quitting twice does nothing more.
   void Quit();
   bool QuitCalled() const { return quit_; }
   void OnQuit(std::function<void()> handler) { on_quit_ = std::move(handler); }
+
+  // Add-ins' events: Quit, while the windows are still open;
+  // MAPILogonComplete, once the session opened (GetNamespace).
+  EventConnection OnQuitEvent(std::function<void()> handler) {
+    return quit_event_.Connect(std::move(handler));
+  }
+  EventConnection OnMAPILogonComplete(std::function<void()> handler) {
+    return logon_complete_.Connect(std::move(handler));
+  }
 
  private:
   void RunInBatch(const EventLoop::Task& task);
@@ -89,6 +99,8 @@ class Application {
   host::Explorers explorers_;
   host::Inspectors inspectors_;
   std::function<void()> on_quit_;
+  Event<> quit_event_;
+  Event<> logon_complete_;
   bool quit_ = false;
 };
 

@@ -40,14 +40,15 @@ void Explorer::SelectFolder(std::shared_ptr<MAPIFolder> folder) {
   if (!changed) return;
   // A handler may close the explorer; keep it alive until they all ran.
   auto self = shared_from_this();
-  auto handlers = on_folder_switch_;
-  for (const auto& handler : handlers) handler();
+  on_folder_switch_.Fire();
 }
 
 void Explorer::Display() {
   if (closed_) throw Error(err::kObjectDeleted, "The explorer was closed", kSource);
   if (!window_->Visible()) window_->Show(ShowMode::Modeless);
   owner_.Activated(*this);
+  auto self = shared_from_this();
+  on_activate_.Fire();
 }
 
 void Explorer::Activate() { Display(); }
@@ -60,15 +61,20 @@ void Explorer::Close() {
   auto self = shared_from_this();
   window_->Unload();
   owner_.Closed(*this);
-  auto handlers = on_close_;
-  for (const auto& handler : handlers) handler();
+  on_close_.Fire();
 }
 
-void Explorer::OnFolderSwitch(FolderSwitchHandler handler) {
-  on_folder_switch_.push_back(std::move(handler));
+EventConnection Explorer::OnFolderSwitch(FolderSwitchHandler handler) {
+  return on_folder_switch_.Connect(std::move(handler));
 }
 
-void Explorer::OnClose(CloseHandler handler) { on_close_.push_back(std::move(handler)); }
+EventConnection Explorer::OnClose(CloseHandler handler) {
+  return on_close_.Connect(std::move(handler));
+}
+
+EventConnection Explorer::OnActivate(ActivateHandler handler) {
+  return on_activate_.Connect(std::move(handler));
+}
 
 void Explorer::Refresh() {
   window_->SetCaption(folder_->Name());
@@ -92,8 +98,7 @@ std::shared_ptr<Explorer> Explorers::Add(std::shared_ptr<MAPIFolder> folder,
   RequireFolder(folder);
   auto explorer = std::make_shared<Explorer>(*this, std::move(folder), mode);
   open_.push_back(explorer);
-  auto handlers = on_new_explorer_;
-  for (const auto& handler : handlers) handler(explorer);
+  on_new_explorer_.Fire(explorer);
   return explorer;
 }
 
@@ -114,8 +119,8 @@ void Explorers::CloseAll() {
   }
 }
 
-void Explorers::OnNewExplorer(NewExplorerHandler handler) {
-  on_new_explorer_.push_back(std::move(handler));
+EventConnection Explorers::OnNewExplorer(NewExplorerHandler handler) {
+  return on_new_explorer_.Connect(std::move(handler));
 }
 
 void Explorers::Activated(Explorer& explorer) {

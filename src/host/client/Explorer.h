@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "host/client/ClientEvent.h"
+#include "host/client/CommandBars.h"
+
 namespace zanvoro::host {
 
 class Form;
@@ -25,6 +28,7 @@ class Explorer : public std::enable_shared_from_this<Explorer> {
  public:
   using FolderSwitchHandler = std::function<void()>;
   using CloseHandler = std::function<void()>;
+  using ActivateHandler = std::function<void()>;
 
   // Made by Explorers::Add.
   Explorer(Explorers& owner, std::shared_ptr<MAPIFolder> folder, FolderDisplayMode mode);
@@ -45,7 +49,7 @@ class Explorer : public std::enable_shared_from_this<Explorer> {
   std::string Caption() const;
 
   // Puts the window on screen (through the current renderer) and makes it
-  // the active explorer.
+  // the active explorer; fires Activate.
   void Display();
   // Makes it the active explorer; displays it when it is not on screen yet.
   void Activate();
@@ -55,8 +59,14 @@ class Explorer : public std::enable_shared_from_this<Explorer> {
   void Close();
   bool Closed() const { return closed_; }
 
-  void OnFolderSwitch(FolderSwitchHandler handler);
-  void OnClose(CloseHandler handler);
+  // The menu bar at the top of the window.
+  CommandBar& ActiveMenuBar() { return menu_bar_; }
+
+  // FolderSwitch fires after the folder changed, Close once after the
+  // window left Explorers, Activate each time it is made the active one.
+  EventConnection OnFolderSwitch(FolderSwitchHandler handler);
+  EventConnection OnClose(CloseHandler handler);
+  EventConnection OnActivate(ActivateHandler handler);
 
  private:
   void Refresh();
@@ -66,8 +76,10 @@ class Explorer : public std::enable_shared_from_this<Explorer> {
   FolderDisplayMode mode_;
   std::unique_ptr<Form> window_;
   bool closed_ = false;
-  std::vector<FolderSwitchHandler> on_folder_switch_;
-  std::vector<CloseHandler> on_close_;
+  CommandBar menu_bar_{"Menu Bar"};
+  Event<> on_folder_switch_;
+  Event<> on_close_;
+  Event<> on_activate_;
 };
 
 class Explorers {
@@ -92,7 +104,7 @@ class Explorers {
   // Closes every explorer, the last first.
   void CloseAll();
 
-  void OnNewExplorer(NewExplorerHandler handler);
+  EventConnection OnNewExplorer(NewExplorerHandler handler);
 
  private:
   friend class Explorer;
@@ -101,7 +113,7 @@ class Explorers {
 
   std::vector<std::shared_ptr<Explorer>> open_;
   std::weak_ptr<Explorer> active_;
-  std::vector<NewExplorerHandler> on_new_explorer_;
+  Event<const std::shared_ptr<Explorer>&> on_new_explorer_;
 };
 
 }  // namespace zanvoro::host

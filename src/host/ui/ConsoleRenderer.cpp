@@ -10,6 +10,7 @@
 #include "host/ui/ListBox.h"
 #include "host/ui/OptionButton.h"
 #include "host/ui/ProgressBar.h"
+#include "host/ui/TableView.h"
 #include "host/ui/TextBox.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
@@ -231,6 +232,11 @@ void ConsoleRenderer::Refresh(Form& form) {
 }
 
 void ConsoleRenderer::FormHidden(Form&) {}
+
+void ConsoleRenderer::ShowTable(const TableView& view) {
+  out_ << TableViewText(view);
+  out_.flush();
+}
 
 void ConsoleRenderer::PresentBalloon(const BalloonRequest& request) {
   // One line, whatever the text holds.

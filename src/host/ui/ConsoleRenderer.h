@@ -13,7 +13,8 @@
 // input closes a modal form with its close box (and hides it if the form
 // refuses), so nothing waits for input that will never come. Modeless
 // windows (explorers) are shown only in interactive mode.
-// Balloons print one line: "[balloon] title: text".
+// Balloons print one line: "[balloon] title: text". Tables print in both
+// modes, as TableViewText has them.
 #pragma once
 
 #include <iosfwd>
@@ -45,6 +46,7 @@ class ConsoleRenderer : public Renderer {
   void ShowModeless(Form& form) override;
   void Refresh(Form& form) override;
   void FormHidden(Form& form) override;
+  void ShowTable(const TableView& view) override;
 
  protected:
   void PresentBalloon(const BalloonRequest& request) override;

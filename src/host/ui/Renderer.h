@@ -25,6 +25,7 @@
 namespace zanvoro::host {
 
 class Form;
+struct TableView;
 
 enum class BalloonIcon { None, Info, Warning, Error };
 using BalloonId = uint64_t;
@@ -56,6 +57,8 @@ class Renderer {
   virtual void Refresh(Form& form) = 0;
   // A form went off screen (hidden, unloaded or destroyed).
   virtual void FormHidden(Form& form) = 0;
+  // Shows a folder view's table and returns at once.
+  virtual void ShowTable(const TableView& view) = 0;
 
   // Shows a tray balloon. `on_click` runs when the user clicks it, through
   // ClickBalloon with the returned id. Only the most recent balloons can be

@@ -1,6 +1,7 @@
 #include "host/ui/ScriptedRenderer.h"
 
 #include "host/ui/Form.h"
+#include "host/ui/TableView.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 
@@ -150,6 +151,9 @@ std::string ScriptedRenderer::TranscriptText() const {
       case ShownKind::Balloon:
         out += "balloon \"" + shown.title + "\": " + shown.text + "\n";
         break;
+      case ShownKind::Table:
+        out += "table \"" + shown.title + "\"\n" + shown.text;
+        break;
     }
   }
   return out;
@@ -241,6 +245,14 @@ void ScriptedRenderer::ShowModeless(Form& form) {
 }
 
 void ScriptedRenderer::Refresh(Form& form) { Record(ShownKind::FormRefresh, form); }
+
+void ScriptedRenderer::ShowTable(const TableView& view) {
+  Shown shown;
+  shown.kind = ShownKind::Table;
+  shown.title = view.caption;
+  shown.text = TableViewText(view);
+  transcript_.push_back(std::move(shown));
+}
 
 void ScriptedRenderer::FormHidden(Form&) {}
 

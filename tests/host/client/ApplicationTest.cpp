@@ -127,12 +127,63 @@ TEST_F(ClientTest, QuitClosesEveryWindowAndTellsTheProgramOnce) {
       ->Display();
   application->DisplayItem(application->CreateItem(ItemType::Mail));
   int quits = 0;
+  int explorers_at_quit = -1;
   application->OnQuit([&] { ++quits; });
+  application->OnQuitEvent([&] { explorers_at_quit = application->Explorers().Count(); });
   application->Quit();
   application->Quit();
   EXPECT_EQ(quits, 1);
+  EXPECT_EQ(explorers_at_quit, 1) << "add-ins hear of Quit while the windows are open";
   EXPECT_EQ(application->Explorers().Count(), 0);
   EXPECT_EQ(application->Inspectors().Count(), 0);
+}
+
+TEST_F(ClientTest, MenuBarControlsAreFoundByTagDeletedAndClickedWhileShownAndEnabled) {
+  auto application = MakeApplication();
+  auto explorer = application->Explorers().Add(
+      application->GetNamespace("MAPI")->GetDefaultFolder(DefaultFolder::Inbox));
+  int activations = 0;
+  ScopedConnection activated = explorer->OnActivate([&] { ++activations; });
+  explorer->Display();
+  explorer->Activate();
+  EXPECT_EQ(activations, 2);
+
+  CommandBar& bar = explorer->ActiveMenuBar();
+  auto popup = bar.Controls().Add(ControlType::Popup, ControlLife::Temporary);
+  popup->SetTag("Menu");
+  auto button = popup->Controls().Add(ControlType::Button);
+  button->SetTag("cmdOne");
+  EXPECT_TRUE(popup->Temporary());
+  EXPECT_FALSE(button->Temporary());
+  EXPECT_EQ(bar.FindControl("CMDONE"), button) << "found below a popup, any case";
+  ExpectError(err::kInvalidProcedureCall, [&] { button->Controls(); });
+
+  int clicks = 0;
+  EventConnection clicked =
+      button->Click().Connect([&](CommandBarControl& control, bool& cancel) {
+        EXPECT_EQ(&control, button.get());
+        EXPECT_FALSE(cancel);
+        ++clicks;
+      });
+  EXPECT_TRUE(button->Execute());
+  button->SetEnabled(false);
+  EXPECT_FALSE(button->Execute());
+  button->SetEnabled(true);
+  button->SetVisible(false);
+  EXPECT_FALSE(button->Execute());
+  button->SetVisible(true);
+  clicked.Disconnect();
+  EXPECT_TRUE(button->Execute());
+  EXPECT_EQ(clicks, 1);
+
+  popup->Delete();
+  popup->Delete();
+  EXPECT_TRUE(popup->Deleted());
+  EXPECT_EQ(bar.Controls().Count(), 0);
+  EXPECT_EQ(bar.FindControl("cmdOne"), nullptr);
+  activated.Disconnect();
+  explorer->Activate();
+  EXPECT_EQ(activations, 2);
 }
 
 }  // namespace

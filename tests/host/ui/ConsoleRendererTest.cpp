@@ -6,6 +6,7 @@
 #include "host/ui/CommandButton.h"
 #include "host/ui/ConsoleRenderer.h"
 #include "host/ui/Form.h"
+#include "host/ui/TableView.h"
 #include "host/ui/TextBox.h"
 
 namespace zanvoro::host {
@@ -102,6 +103,21 @@ TEST(ConsoleRenderer, BalloonIsOneLine) {
   Console console("");
   console.renderer->ShowBalloon("New Case", "Case 17\r\ncreated", BalloonIcon::Info);
   EXPECT_EQ(console.out.str(), "[balloon] New Case: Case 17 created\n");
+}
+
+TEST(ConsoleRenderer, TableCellsArePaddedOrCutToTheirColumnsCountingCharacters) {
+  Console console("");
+  TableView view{"\\\\Helpdesk\\Ongoing",
+                 {{"Number", 400}, {"Subject", 1300}, {"Caller", 100}},
+                 {{"7", "Printer\tjams", "Zoë"}, {"12", "Écran noir", "Éloïse"}, {}}};
+  console.renderer->ShowTable(view);
+  EXPECT_EQ(console.out.str(),
+            "\\\\Helpdesk\\Ongoing\n"
+            "Num~  Subject        Ca~\n"
+            "----  -------------  ---\n"
+            "7     Printer jams   Zoë\n"
+            "12    Écran noir     Él~\n"
+            "\n");
 }
 
 }  // namespace

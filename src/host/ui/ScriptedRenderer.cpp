@@ -150,6 +150,9 @@ std::string ScriptedRenderer::TranscriptText() const {
       case ShownKind::Balloon:
         out += "balloon \"" + shown.title + "\": " + shown.text + "\n";
         break;
+      case ShownKind::Opened:
+        out += "opened " + shown.text + "\n";
+        break;
     }
   }
   return out;
@@ -243,6 +246,13 @@ void ScriptedRenderer::ShowModeless(Form& form) {
 void ScriptedRenderer::Refresh(Form& form) { Record(ShownKind::FormRefresh, form); }
 
 void ScriptedRenderer::FormHidden(Form&) {}
+
+void ScriptedRenderer::OpenDocument(std::string_view file_or_url) {
+  Shown shown;
+  shown.kind = ShownKind::Opened;
+  shown.text = std::string(file_or_url);
+  transcript_.push_back(std::move(shown));
+}
 
 void ScriptedRenderer::PresentBalloon(const BalloonRequest& request) {
   Shown shown;

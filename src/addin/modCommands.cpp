@@ -375,7 +375,7 @@ void CheckForUpdates() {
     try {
       host::HttpResponse response =
           host::HttpPost(service + kUpdatePath + "?" + kUpdateQuery, "", limits);
-      if (response.status >= 200 && response.status < 300) answer = Trim(response.body);
+      if (response.status >= 200 && response.status < 300) answer = response.body;
     } catch (const Error& failure) {
       if (failure.Number() != err::kNetworkError) throw;
       host::MsgBox("The update service cannot be reached (" + failure.Description() +
@@ -384,6 +384,11 @@ void CheckForUpdates() {
                    host::MsgBoxDefault::Button1, kApplicationTitle);
       return;
     }
+    // The service ends its answer with a line break.
+    size_t first = answer.find_first_not_of(" \t\r\n");
+    answer = first == std::string::npos
+                 ? std::string()
+                 : answer.substr(first, answer.find_last_not_of(" \t\r\n") - first + 1);
     std::string digits = Replace(answer, ".", "");
     bool newer = !digits.empty() && IsNumeric(digits) && CDbl(Variant(digits)) > local;
     if (!newer) {

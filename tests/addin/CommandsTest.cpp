@@ -455,6 +455,22 @@ TEST_F(Commands, TheListEditorAddsEditsAndDeletesAndRefusesWhatTheListRefuses) {
   EXPECT_EQ(Settings().Technicians.Find("Yves Roy")->Email, "yves@example.com");
 }
 
+TEST_F(Commands, APredefinedAnswerAddedInItsListGoesIntoTheReplyBeingWritten) {
+  auto reply = application_->CreateItem(host::ItemType::Mail);
+  reply->SetBody("> the caller's question");
+  application_->DisplayItem(reply);
+  Renderer().Script("frmFAQs",
+                    {FormAction::Set("txtQuestion", "Reset a password?"),
+                     FormAction::Set("txtAnswer", "Use the self-service page."),
+                     FormAction::Click("cmdAdd"), FormAction::Click("cmdSave")});
+  Run("cmdPredefinedAnswers");
+  Renderer().Script("frmFAQs", {FormAction::Set("lstEntries", "Reset a password?"),
+                                FormAction::Click("cmdInsert")});
+  Run("cmdPredefinedAnswers");
+  EXPECT_EQ(Renderer().PendingScripts(), 0u) << Renderer().TranscriptText();
+  EXPECT_EQ(reply->Body(), "Use the self-service page.\r\n> the caller's question");
+}
+
 TEST_F(Commands, ASettingsPageSavesItsOptionsForTheNextReading) {
   Renderer().Script("frmManagerSettings", {FormAction::Set("txtsdoCaseClosedEmail", "0"),
                                            FormAction::Click("cmdSave")});

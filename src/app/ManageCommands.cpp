@@ -8,11 +8,15 @@
 //
 // The windows the commands open are shown on the console: interactive on a
 // terminal, else driven by the console commands read from standard input
-// (message boxes take their default button).
+// (message boxes take their default button); with ZANVORO_UI=scripted
+// nothing is read at all.
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <ostream>
+#include <sstream>
+#include <string_view>
 
 #include "addin/ZFO_M.h"
 #include "addin/modCommands.h"
@@ -27,11 +31,18 @@ namespace zanvoro::app {
 
 namespace {
 
-void WithAddin(CommandContext& context, const std::function<void(ZFO_M&)>& body) {
+// With ZANVORO_UI "scripted" nobody answers: the menu and the windows read
+// an empty input, so every window closes as it opens.
+void WithAddin(CommandContext& context,
+               const std::function<void(ZFO_M&, std::istream&)>& body) {
+  const char* ui = std::getenv("ZANVORO_UI");
+  std::istringstream nothing;
+  std::istream& in = ui && std::string_view(ui) == "scripted" ? nothing : std::cin;
   host::ScopedRenderer renderer(std::make_shared<host::ConsoleRenderer>(
-      std::cin, context.Out(), host::ConsoleMode::Auto));
+      in, context.Out(),
+      &in == &std::cin ? host::ConsoleMode::Auto : host::ConsoleMode::Unattended));
   OpenedHelpdesk helpdesk(context, HelpdeskNeeded::No);
-  body(helpdesk.Addin());
+  body(helpdesk.Addin(), in);
 }
 
 }  // namespace
@@ -40,9 +51,9 @@ void AddManageCommands(CLI::App& app, CommandContext& context) {
   CLI::App* manage =
       app.add_subcommand("manage", "Show the manager's backstage menu and run its tasks");
   manage->callback([&context] {
-    WithAddin(context, [&](ZFO_M& addin) {
+    WithAddin(context, [&](ZFO_M& addin, std::istream& in) {
       host::Backstage backstage(addin);
-      host::RunBackstageMenu(backstage, std::cin, context.Out());
+      host::RunBackstageMenu(backstage, in, context.Out());
     });
   });
 
@@ -51,7 +62,7 @@ void AddManageCommands(CLI::App& app, CommandContext& context) {
       "command", "Run one manager command by its identifier (e.g. cmdSearchCases)");
   command->add_option("ID", *id, "Backstage or toolbar command identifier")->required();
   command->callback([&context, id] {
-    WithAddin(context, [&](ZFO_M& addin) { RunCommand(addin, *id); });
+    WithAddin(context, [&](ZFO_M& addin, std::istream&) { RunCommand(addin, *id); });
   });
 }
 

@@ -196,10 +196,8 @@ const std::vector<Command>& Commands() {
        Window([](ZFO_M& addin, cGlobalSettings& settings) {
          OpenPredefinedAnswers(addin, settings);
        })},
-      {"cmdSLA", "cmdSLAs", Window([](ZFO_M&, cGlobalSettings& settings) {
-         if (settings.ReloadSettings(17))
-           OpenListEditor(settings, ManagedList::SLAs, "frmManagerSLA");
-       })},
+      // The SLA window is settings page 17.
+      {"cmdSLA", "cmdSLAs", Page(17)},
       {"cmdContactManager", nullptr, Window([](ZFO_M& addin, cGlobalSettings& settings) {
          auto application = addin.HostApplication();
          ShowModal(std::make_unique<frmContactManager>(

@@ -278,8 +278,8 @@ TEST_F(Commands, EveryIdentifierOfBothTablesOpensItsWindowOrDoesItsJob) {
       {"cmdEmailTemplates", "frmTemplates", "", "", "", -1},
       {"cmdPredefinedAnswers", "frmFAQs", "", "", "", -1},
       {"cmdFAQTemplates", "frmFAQs", "", "", "", -1},
-      {"cmdSLA", "frmManagerSLA", "", "", "", -1},
-      {"cmdSLAs", "frmManagerSLA", "", "", "", -1},
+      {"cmdSLA", "frmManagerSLA", "", "", "", 17},
+      {"cmdSLAs", "frmManagerSLA", "", "", "", 17},
       {"cmdContactManager", "frmContactManager", "", "", "", -1},
       {"cmdSearchCases", "frmSearch", "", "", "", -1},
       {"cmdStatistics", "", "frmStatistics", "", "", -1},
@@ -469,6 +469,20 @@ TEST_F(Commands, APredefinedAnswerAddedInItsListGoesIntoTheReplyBeingWritten) {
   Run("cmdPredefinedAnswers");
   EXPECT_EQ(Renderer().PendingScripts(), 0u) << Renderer().TranscriptText();
   EXPECT_EQ(reply->Body(), "Use the self-service page.\r\n> the caller's question");
+}
+
+TEST_F(Commands, TheDemoLoaderMakesOpenAndResolvedDemoCases) {
+  int32_t open = Ongoing()->Items()->Count(), resolved = Resolved()->Items()->Count();
+  Renderer().Script(
+      "frmLoadDemo",
+      {FormAction::Set("txtCount", "0"), FormAction::Click("cmdLoad"),
+       FormAction::Set("txtCount", "3"), FormAction::Set("chkResolved", true),
+       FormAction::Click("cmdLoad"), FormAction::Click("cmdClose")});
+  Run("cmdDemoCases");
+  EXPECT_EQ(Renderer().PendingScripts(), 0u) << Renderer().TranscriptText();
+  ASSERT_EQ(Messages().size(), 1u);  // the count 0 refused
+  EXPECT_EQ(Ongoing()->Items()->Count(), open + 2);
+  EXPECT_EQ(Resolved()->Items()->Count(), resolved + 1);
 }
 
 TEST_F(Commands, ASettingsPageSavesItsOptionsForTheNextReading) {

@@ -1,10 +1,10 @@
 #include "addin/frmAbout.h"
 
+#include "addin/modCommands.h"
 #include "errors/Trap.h"
 #include "errors/modErroHandling.h"
 #include "host/ui/CommandButton.h"
 #include "host/ui/Label.h"
-#include "host/ui/Renderer.h"
 #include "text/Phrases.h"
 
 namespace zanvoro {
@@ -16,8 +16,7 @@ frmAbout::frmAbout(std::string home_page)
   Add<host::Label>("lblHomePage").SetCaption(home_page_);
   auto& home = Add<host::CommandButton>("cmdHomePage");
   home.SetCaption(CONST_VISIT_HOME_PAGE);
-  home.OnClick(
-      [this] { Trap("About.cmdHomePage", [&] { host::ShellOpen(home_page_); }); });
+  home.OnClick([this] { Trap("About.cmdHomePage", [&] { OpenInBrowser(home_page_); }); });
   auto& ok = Add<host::CommandButton>("cmdOK");
   ok.SetCaption("OK");
   ok.OnClick([this] { Unload(); });

@@ -158,7 +158,7 @@ Procedure Window(std::function<void(ZFO_M&, cGlobalSettings&)> open) {
 }
 
 Procedure Browse(WebAddress address) {
-  return [address](ZFO_M&) { host::ShellOpen(WebAddressOf(address)); };
+  return [address](ZFO_M&) { OpenInBrowser(WebAddressOf(address)); };
 }
 
 Procedure Folder(std::shared_ptr<host::MAPIFolder> (*folder_of)()) {
@@ -361,6 +361,18 @@ std::string WebAddressOf(WebAddress address) {
   return {};
 }
 
+void OpenInBrowser(const std::string& url) {
+  try {
+    host::ShellOpen(url);
+  } catch (const Error& failure) {
+    if (failure.Number() != err::kFileNotFound &&
+        failure.Number() != err::kPermissionDenied)
+      throw;
+    Inform("No program to open web pages could be started (" + failure.Description() +
+           ")." + kCrLf + "The address is " + url);
+  }
+}
+
 void CheckForUpdates() {
   Trap("modCommands.CheckForUpdates", [&] {
     int32_t local = GetVersionNumber();
@@ -395,7 +407,7 @@ void CheckForUpdates() {
     }
     if (AskYesNo("A new version (" + answer + ") is available for uppgrade!" + kCrLf +
                  kCrLf + "Do you want to download it?")) {
-      host::ShellOpen(WebAddressOf(WebAddress::Download));
+      OpenInBrowser(WebAddressOf(WebAddress::Download));
     }
   });
 }

@@ -53,6 +53,9 @@ enum class WebAddress {
 // added), "sdoWebDownload".
 std::string_view WebAddressSetting(WebAddress address);
 std::string WebAddressOf(WebAddress address);
+// Opens `url` in the browser (host::ShellOpen); where no program for it can
+// be started, tells the user the address instead.
+void OpenInBrowser(const std::string& url);
 
 // The update check: posts "app=VNH" to the update service's
 // "/scriptslibrary/CheckNewUpdate.asp" (3 seconds to connect, 8 in all),

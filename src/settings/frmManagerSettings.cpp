@@ -232,8 +232,11 @@ bool frmManagerSettings::SaveOptions() {
   }
   if (options_.empty()) return true;
   cOutlookSettings before = settings_.GeneralSettings;
-  for (const std::string& option : options_)
-    settings_.GeneralSettings.SetValue(option, typed(option));
+  // Only what was changed is written: an option never set keeps its default.
+  for (const std::string& option : options_) {
+    if (typed(option) != Value(option))
+      settings_.GeneralSettings.SetValue(option, typed(option));
+  }
   if (!settings_.SaveList(SettingsList::GeneralSettings)) {
     settings_.GeneralSettings = std::move(before);
     return false;

@@ -93,7 +93,7 @@ class Commands : public testsupport::CaseTest {
   UpdateService service_;
 };
 
-TEST_F(Commands, BackstageDocumentIsWrittenAsSpecifiedInEnglishAndFrench) {
+TEST_F(Commands, BackstageDocumentIsExactToTheCharacterInEnglishAndFrench) {
   // Each task: id, English label, French label, and what follows the label.
   const char* kImage = " imageMso=\"";
   struct Task {

@@ -101,15 +101,21 @@ void ZFO_M::AddinInstance_OnConnection(std::shared_ptr<host::Application> applic
       hive_ =
           std::make_unique<host::Hive>(application_->GetProfile().EffectiveHivePath());
       SetRegistryHive(hive_.get());
-      entry_id_ = GetRegistryValue(kRegistryApp, "", "VNHEntryID", "");
-      store_id_ = GetRegistryValue(kRegistryApp, "", "VNHStoreID", "");
-      def_lang_ = GetRegistryValue(kRegistryApp, "", "DefLang", "");
-      options_ = RegistryOptions::Read();
     }
-    language_index_ =
-        LanguageIndexFromName(def_lang_, static_cast<int>(host::SystemDefaultLCID()));
-    LoadPhrases(language_index_);
+    ReadRegistryValues();
   });
+}
+
+void ZFO_M::ReadRegistryValues() {
+  if (hive_) {
+    entry_id_ = GetRegistryValue(kRegistryApp, "", "VNHEntryID", "");
+    store_id_ = GetRegistryValue(kRegistryApp, "", "VNHStoreID", "");
+    def_lang_ = GetRegistryValue(kRegistryApp, "", "DefLang", "");
+    options_ = RegistryOptions::Read();
+  }
+  language_index_ =
+      LanguageIndexFromName(def_lang_, static_cast<int>(host::SystemDefaultLCID()));
+  LoadPhrases(language_index_);
 }
 
 void ZFO_M::AddinInstance_OnStartupComplete() {
@@ -338,6 +344,7 @@ void ZFO_M::ShutdownAddin() {
   shutdown_ = true;
   starting_up_ = false;
   Ignoring("Ribbon.Invalidate", [&] {
+    if (ribbon_) ribbon_->Invalidate();
     if (steps_.invalidate_ribbon) steps_.invalidate_ribbon();
   });
   Ignoring("Connect.TerminateZanvoroProcess", [&] {
@@ -377,6 +384,7 @@ void ZFO_M::ShutdownAddin() {
   release(SharedObject::MonitorResearchMailbox);
   release(SharedObject::RemainingCollection);
   release(SharedObject::Ribbon);
+  ribbon_.reset();
   release(SharedObject::WordApplication);
   release(SharedObject::DatabaseConnections);
   release(SharedObject::MAPIUtils);

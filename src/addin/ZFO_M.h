@@ -26,6 +26,7 @@
 #include "connection/LaterSteps.h"
 #include "connection/RunningAddin.h"
 #include "host/store/StoreTypes.h"
+#include "host/ui/Backstage.h"
 #include "settings/RegistryOptions.h"
 
 namespace zanvoro {
@@ -59,7 +60,7 @@ struct AddinEnvironment {
   std::filesystem::path program_folder;
 };
 
-class ZFO_M : public RunningAddin {
+class ZFO_M : public RunningAddin, public host::RibbonExtensibility {
  public:
   static constexpr const char* kConfigureProgram = "ConfigureServerPST";
   static constexpr const char* kCompanionProgram = "ZanvoroProcess";
@@ -120,6 +121,34 @@ class ZFO_M : public RunningAddin {
   // True while neither "VNHEntryID" nor "VNHStoreID" is stored. Raises the
   // registry's errors.
   static bool IsFirstRun();
+  // Reads the registry values and options again and reloads the phrases of
+  // the interface language they name (after the user's key was deleted).
+  void ReadRegistryValues();
+
+  // Ribbon callbacks. The custom UI document (GetCustomUIXML) for the
+  // explorer ribbon, "" for any other ribbon (inspectors).
+  std::string IRibbonExtensibility_GetCustomUI(std::string_view ribbon_id);
+  // Keeps the ribbon: the shut-down invalidates it.
+  void OnLoad(std::shared_ptr<host::RibbonUI> ribbon);
+  // The backstage tab's visibility: true while the add-in runs, false once
+  // it is shut down (the negation of the shut-down flag).
+  bool IsShutdown(const host::RibbonControl& control) const;
+  // Runs the command the control's Id names (RunCommand, modCommands.h).
+  void SubExecuteAction(const host::RibbonControl& control);
+  // No task has an image of its own: "".
+  std::string getImages(const host::RibbonControl& control) const;
+  const std::shared_ptr<host::RibbonUI>& Ribbon() const { return ribbon_; }
+
+  // host::RibbonExtensibility: the callbacks above under the names the
+  // document gives them ("OnLoad", "IsShutdown", "SubExecuteAction"); an
+  // unknown name does nothing (and gives false).
+  std::string GetCustomUI(std::string_view ribbon_id) override;
+  void RibbonLoaded(std::string_view callback,
+                    const std::shared_ptr<host::RibbonUI>& ribbon) override;
+  bool RibbonGetBool(std::string_view callback,
+                     const host::RibbonControl& control) override;
+  void RibbonAction(std::string_view callback,
+                    const host::RibbonControl& control) override;
 
   // The hidden window's balloon (see frmSilent); false when none is loaded.
   bool PopupSystrayBalloonInteractive(std::string_view title,
@@ -189,6 +218,7 @@ class ZFO_M : public RunningAddin {
   std::unique_ptr<frmStartUp> start_up_window_;
   std::unique_ptr<frmNewDB> new_db_window_;
   std::unique_ptr<frmSilent> silent_;
+  std::shared_ptr<host::RibbonUI> ribbon_;
 
   bool shutdown_ = false;
   bool shutting_down_ = false;

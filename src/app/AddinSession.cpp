@@ -10,6 +10,7 @@
 
 #include "addin/ZFO_M.h"
 #include "addin/cExplorersEventManager.h"
+#include "addin/modCommands.h"
 #include "app/CommandContext.h"
 #include "case/HelpdeskFolders.h"
 #include "host/client/Application.h"
@@ -75,14 +76,17 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   InstallSettingsSteps(steps);
   InstallMonitoringSteps(steps);
   InstallDueDateWatchSteps(steps);
-  // The toolbar's commands: every one says "<id> - Not Implemented" until
-  // the command procedures are given here.
-  InstallExplorerSteps(steps);
+  // The toolbar's buttons run the same command procedures as the backstage.
+  ZFO_M* running = nullptr;
+  InstallExplorerSteps(steps, [&running](std::string_view id) {
+    if (running) RunCommand(*running, id);
+  });
   // Every notification SMS of the session leaves through the shared
   // settings' SMS service.
   InstallSmsTransport();
   ZFO_M addin(std::move(steps),
               AddinEnvironment{[application] { return application; }, {}});
+  running = &addin;
   addin.AddinInstance_OnConnection(application, ConnectMode::Startup);
   // The client reports its start-up complete once its loop runs.
   loop.Post([&addin] { addin.AddinInstance_OnStartupComplete(); });

@@ -95,6 +95,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddSmsCommands(app, context);
   AddArchiveCommands(app, context);
   AddViewCommands(app, context);
+  AddManageCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -59,5 +59,7 @@ void AddListCommands(CLI::App& app, CommandContext& context);
 void AddSmsCommands(CLI::App& app, CommandContext& context);
 // `view FOLDER [--sort COLUMN] [--descending] [--limit N] [--width C=W]`.
 void AddViewCommands(CLI::App& app, CommandContext& context);
+// `manage` (the backstage as a console menu) and `command ID`.
+void AddManageCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

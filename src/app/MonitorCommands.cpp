@@ -25,23 +25,6 @@
 namespace zanvoro::app {
 namespace {
 
-struct AddArguments {
-  std::string name;
-  std::string category;
-  std::string type;
-  std::string technician;
-  std::string sla;
-  std::string mode = "Both";
-};
-
-// Whether `folder` is one of the helpdesk's own folders or lies below one.
-bool InsideHelpdesk(std::shared_ptr<host::MAPIFolder> folder) {
-  for (; folder; folder = folder->Parent()) {
-    if (RecognizeHelpdeskFolder(folder->Description())) return true;
-  }
-  return false;
-}
-
 void Save(cGlobalSettings& settings, const cMonitoredFolderDataList& list) {
   if (!WriteMonitoredFolders(settings, list)) {
     throw Error(err::kCallFailed,
@@ -49,55 +32,9 @@ void Save(cGlobalSettings& settings, const cMonitoredFolderDataList& list) {
   }
 }
 
-void AddFolder(CommandContext& context, const AddArguments& args) {
+void AddFolder(CommandContext& context, const MonitoredFolderRequest& request) {
   WithHelpdesk(context, [&](cGlobalSettings& settings) {
-    if (Trim(args.name).empty()) {
-      throw Error(err::kInvalidProcedureCall,
-                  "a folder path or mailbox name is required");
-    }
-    if (args.name.find('|') != std::string::npos) {
-      throw Error(err::kInvalidProcedureCall,
-                  "a folder path or mailbox name cannot hold \"|\": " + args.name);
-    }
-    cMonitoredFolderData entry;
-    entry.ReadFromString(Trim(args.name));
-    std::shared_ptr<host::MAPIFolder> folder = entry.GetOutlookFolder();
-    if (!folder && !entry.IsMailbox()) {
-      throw Error(err::kNotFound, "the folder " + entry.FolderName + " is not found");
-    }
-    if (InsideHelpdesk(folder)) {
-      throw Error(err::kInvalidProcedureCall,
-                  "Monitoring of Zanvoro subfolder is not supported!\n"
-                  "Please select another folder/mailbox and try again!");
-    }
-    cMonitoredFolderDataList list = MonitoredFolderList(settings);
-    bool listed = list.Exists(entry.KeyFolderPathOrName);
-    for (const auto& other : list) {
-      const cMonitoredFolderData& data = other.Value();
-      if (folder && !data.EntryID.empty() && data.EntryID == folder->EntryID() &&
-          data.StoreID == folder->StoreID()) {
-        listed = true;
-      }
-    }
-    if (listed) {
-      throw Error(err::kInvalidProcedureCall,
-                  "The Folder/Mailbox '" + entry.FolderName + "' is already monitored!");
-    }
-    if (!TextEquals(args.mode, "New") && !TextEquals(args.mode, "Update") &&
-        !TextEquals(args.mode, "Both")) {
-      throw Error(
-          err::kInvalidProcedureCall,
-          "the action mode must be New, Update or Both, not \"" + args.mode + "\"");
-    }
-    entry.ActionMode = TextEquals(args.mode, "New")      ? "New"
-                       : TextEquals(args.mode, "Update") ? "Update"
-                                                         : "Both";
-    entry.DefaultProblemCategory = args.category;
-    entry.DefaultProblemType = args.type;
-    entry.DefaultTechnician = args.technician;
-    entry.DefaultSLA = args.sla;
-    list.Add(entry);
-    Save(settings, list);
+    cMonitoredFolderData entry = AddMonitoredFolder(settings, request);
     context.Out() << "monitored: " << entry.ToString() << std::endl;
   });
 }
@@ -135,7 +72,7 @@ void AddMonitorCommands(CLI::App& app, CommandContext& context) {
       "monitor", "The monitored folders and mailboxes of the helpdesk");
   monitor->require_subcommand(1);
 
-  auto add_args = std::make_shared<AddArguments>();
+  auto add_args = std::make_shared<MonitoredFolderRequest>();
   CLI::App* add = monitor->add_subcommand("add", "Monitor a folder or mailbox");
   add->add_option("FOLDER", add_args->name,
                   "Folder path (\\\\Store\\Folder\\Sub) or mailbox name")

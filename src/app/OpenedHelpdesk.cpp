@@ -18,7 +18,7 @@
 
 namespace zanvoro::app {
 
-OpenedHelpdesk::OpenedHelpdesk(CommandContext& context) {
+OpenedHelpdesk::OpenedHelpdesk(CommandContext& context, HelpdeskNeeded needed) {
   application_ = std::make_shared<host::Application>(context.Profile(), nullptr);
   LaterSteps steps;
   AddHelpdeskFolderSteps(steps);
@@ -32,7 +32,12 @@ OpenedHelpdesk::OpenedHelpdesk(CommandContext& context) {
   ErrorServices services = GetErrorServices();
   services.shutdown = [] {};
   SetErrorServices(std::move(services));
-  if (addin_->IsFirstRun()) {
+  first_run_ = addin_->IsFirstRun();
+  if (first_run_ && needed == HelpdeskNeeded::No) {
+    addin_->EnsureOutlookSession();
+    return;
+  }
+  if (first_run_) {
     throw Error(err::kNotFound,
                 "the profile " + context.Profile().folder.string() +
                     " names no helpdesk (no Settings folder location is stored)");

@@ -20,20 +20,29 @@ class Application;
 
 namespace zanvoro::app {
 
+// Whether a profile that names no helpdesk yet is an error.
+enum class HelpdeskNeeded { Yes, No };
+
 class OpenedHelpdesk {
  public:
   // Raises an Error naming what is missing when the profile has no
-  // helpdesk, its session does not open or its settings do not load.
-  explicit OpenedHelpdesk(CommandContext& context);
+  // helpdesk, its session does not open or its settings do not load. With
+  // HelpdeskNeeded::No a profile without a helpdesk gives the connected
+  // add-in alone (FirstRun() true, no settings).
+  explicit OpenedHelpdesk(CommandContext& context,
+                          HelpdeskNeeded needed = HelpdeskNeeded::Yes);
   ~OpenedHelpdesk();
   OpenedHelpdesk(const OpenedHelpdesk&) = delete;
   OpenedHelpdesk& operator=(const OpenedHelpdesk&) = delete;
 
   cGlobalSettings& Settings();
+  ZFO_M& Addin() { return *addin_; }
+  bool FirstRun() const { return first_run_; }
 
  private:
   std::shared_ptr<host::Application> application_;
   std::unique_ptr<ZFO_M> addin_;
+  bool first_run_ = false;
 };
 
 // Runs `body` with the opened helpdesk's settings while the windows and

@@ -2,9 +2,9 @@
 
 #include "errors/ReportWindowParts.h"
 #include "errors/modErroHandling.h"
-#include "host/os/Processes.h"
 #include "host/ui/CommandButton.h"
 #include "host/ui/Label.h"
+#include "host/ui/Renderer.h"
 #include "host/ui/TextBox.h"
 #include "text/Phrases.h"
 
@@ -19,7 +19,7 @@ frmErrorKBDialog::frmErrorKBDialog() : Form("frmErrorKBDialog", kApplicationTitl
   page.SetLocked(true);
   Add<host::CommandButton>("cmdOpenKB").OnClick([this] {
     try {
-      host::OpenWithDesktop(article_);
+      host::ShellOpen(article_);
     } catch (...) {  // no browser: the address is on the page
     }
   });

@@ -2,9 +2,9 @@
 
 #include "errors/ReportWindowParts.h"
 #include "errors/modErroHandling.h"
-#include "host/os/Processes.h"
 #include "host/ui/CommandButton.h"
 #include "host/ui/Label.h"
+#include "host/ui/Renderer.h"
 #include "host/ui/TextBox.h"
 #include "text/Phrases.h"
 
@@ -25,7 +25,7 @@ frmErrorReport::frmErrorReport() : Form("frmErrorReport", kApplicationTitle) {
   Add<host::Label>("lblDescription2");
   Add<host::Label>("lblClickHere").OnClick([] {
     try {
-      host::OpenWithDesktop(PolicyPage());
+      host::ShellOpen(PolicyPage());
     } catch (...) {  // no browser: the page is only advice
     }
   });

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "case/CaseID.h"
+#include "case/FolderMarkers.h"
 #include "case/HelpdeskFolders.h"
 #include "case/ItemProperty.h"
 #include "connection/LaterSteps.h"
@@ -247,6 +248,72 @@ bool WriteMonitoredFolders(cGlobalSettings& settings,
                            const cMonitoredFolderDataList& list) {
   settings.MonitoredFolders = list.ToString();
   return settings.SaveGlobalSettings(static_cast<int32_t>(SettingsList::GeneralSettings));
+}
+
+namespace {
+
+// Whether `folder` is one of the helpdesk's own folders or lies below one.
+bool InsideHelpdesk(std::shared_ptr<host::MAPIFolder> folder) {
+  for (; folder; folder = folder->Parent()) {
+    if (RecognizeHelpdeskFolder(folder->Description())) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+cMonitoredFolderData AddMonitoredFolder(cGlobalSettings& settings,
+                                        const MonitoredFolderRequest& request) {
+  if (Trim(request.name).empty()) {
+    throw Error(err::kInvalidProcedureCall, "a folder path or mailbox name is required");
+  }
+  if (request.name.find('|') != std::string::npos) {
+    throw Error(err::kInvalidProcedureCall,
+                "a folder path or mailbox name cannot hold \"|\": " + request.name);
+  }
+  cMonitoredFolderData entry;
+  entry.ReadFromString(Trim(request.name));
+  std::shared_ptr<host::MAPIFolder> folder = entry.GetOutlookFolder();
+  if (!folder && !entry.IsMailbox()) {
+    throw Error(err::kNotFound, "the folder " + entry.FolderName + " is not found");
+  }
+  if (InsideHelpdesk(folder)) {
+    throw Error(err::kInvalidProcedureCall,
+                "Monitoring of Zanvoro subfolder is not supported!\n"
+                "Please select another folder/mailbox and try again!");
+  }
+  cMonitoredFolderDataList list = MonitoredFolderList(settings);
+  bool listed = list.Exists(entry.KeyFolderPathOrName);
+  for (const auto& other : list) {
+    const cMonitoredFolderData& data = other.Value();
+    if (folder && !data.EntryID.empty() && data.EntryID == folder->EntryID() &&
+        data.StoreID == folder->StoreID()) {
+      listed = true;
+    }
+  }
+  if (listed) {
+    throw Error(err::kInvalidProcedureCall,
+                "The Folder/Mailbox '" + entry.FolderName + "' is already monitored!");
+  }
+  if (!TextEquals(request.mode, "New") && !TextEquals(request.mode, "Update") &&
+      !TextEquals(request.mode, "Both")) {
+    throw Error(
+        err::kInvalidProcedureCall,
+        "the action mode must be New, Update or Both, not \"" + request.mode + "\"");
+  }
+  entry.ActionMode = TextEquals(request.mode, "New")      ? "New"
+                     : TextEquals(request.mode, "Update") ? "Update"
+                                                          : "Both";
+  entry.DefaultProblemCategory = request.category;
+  entry.DefaultProblemType = request.type;
+  entry.DefaultTechnician = request.technician;
+  entry.DefaultSLA = request.sla;
+  list.Add(entry);
+  if (!WriteMonitoredFolders(settings, list)) {
+    throw Error(err::kCallFailed,
+                "the monitored folders could not be saved to the helpdesk");
+  }
+  return entry;
 }
 
 bool WorkloadAllowsMonitoring() {

@@ -60,6 +60,24 @@ cMonitoredFolderDataList MonitoredFolderList(const cGlobalSettings& settings);
 bool WriteMonitoredFolders(cGlobalSettings& settings,
                            const cMonitoredFolderDataList& list);
 
+// A folder or mailbox to monitor, as an administrator names it.
+struct MonitoredFolderRequest {
+  std::string name;  // a folder path ("\\Store\\Folder") or a mailbox name
+  std::string category;
+  std::string type;
+  std::string technician;
+  std::string sla;
+  std::string mode = "Both";  // New, Update or Both, letter case ignored
+};
+// Adds the folder to the monitored folders of `settings` and saves them.
+// Raises Error naming the problem, with nothing saved, when the name is
+// empty or holds "|", the folder is not found (a mailbox may be), it is a
+// helpdesk folder or below one, it is monitored already, or the mode is
+// another word; raises Error(err::kCallFailed) when the save fails.
+// Returns the new entry.
+cMonitoredFolderData AddMonitoredFolder(cGlobalSettings& settings,
+                                        const MonitoredFolderRequest& request);
+
 // Whether the workload option lets this user on this computer monitor:
 // "sdoWorkloadFoldersOption" 1 names a technician ("sdoWorkloadFoldersTech"),
 // 2 a computer ("sdoWorkloadFoldersComputer"); empty names and other

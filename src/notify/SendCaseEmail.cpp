@@ -12,13 +12,13 @@
 #include "host/client/Application.h"
 #include "host/mail/Worker.h"
 #include "host/os/AtomicFile.h"
-#include "host/os/Processes.h"
 #include "host/os/System.h"
 #include "host/store/Attachments.h"
 #include "host/store/Item.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
 #include "host/store/Recipients.h"
+#include "host/ui/Renderer.h"
 #include "notify/SendSMS.h"
 #include "runtime/Text.h"
 #include "settings/SettingsSteps.h"
@@ -204,7 +204,7 @@ void PrintCaseSheet(const cCase& c) {
   std::filesystem::path sheet = folder / PrintFileName(c);
   host::WriteFileAtomically(sheet, c.ToHTML(kPrintKind));
   try {
-    host::OpenWithDesktop(sheet.string());
+    host::ShellOpen(sheet.string());
   } catch (const Error&) {
     // A desktop without an opener still has the sheet in the documents folder.
   }

@@ -83,7 +83,7 @@ bool IsNotificationOn(std::string_view key);
 // Kind 2 with an empty `to` is the printout: the host has no printer, so
 // the rendered sheet is written to "Zanvoro Case <case ID>.html" in the
 // user's documents folder (host::DocumentsFolder) and opened with the
-// desktop's program for it (host::OpenWithDesktop), to be printed from
+// desktop's program for it (host::ShellOpen), to be printed from
 // there; when nothing can open it the file stays.
 std::string SendCaseEmail(std::string_view to, int32_t kind, cCase& c, SendMode mode);
 

@@ -46,5 +46,21 @@ TEST_F(CommandOutput, ACommandPrintsOnlyWhatItWasAskedForAlsoWhenItFails) {
   EXPECT_EQ(err_.str().find("[Explorer]"), std::string::npos) << err_.str();
 }
 
+TEST_F(CommandOutput, TheManagerMenuAndOneCommandRunFromTheShell) {
+  MakeHelpdesk("helpdesk.zdb", "", Registration::ForUser);
+  host::testsupport::ScopedEnv nobody("ZANVORO_UI", "scripted");
+  ASSERT_EQ(Run({"manage"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("1. Helpdesk Settings Data Source (cmdDatabaseSettings)"),
+            std::string::npos)
+      << out_.str();
+  EXPECT_NE(out_.str().find("33. Reset Connection (cmdResetConnection)"),
+            std::string::npos);
+  ASSERT_EQ(Run({"command", "cmdNoSuchCommand"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("cmdNoSuchCommand - Not Implemented"), std::string::npos);
+  ASSERT_EQ(Run({"command", "cmdResponsibles"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("== Technicians List [frmManagerList] =="), std::string::npos)
+      << out_.str();
+}
+
 }  // namespace
 }  // namespace zanvoro

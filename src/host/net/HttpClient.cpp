@@ -26,18 +26,24 @@ struct EasyDeleter {
   void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
 
-}  // namespace
-
-HttpResponse HttpGet(const std::string& url, const HttpLimits& limits) {
+// One request; `post` null for a GET.
+HttpResponse Perform(const std::string& url, const std::string_view* post,
+                     const HttpLimits& limits, const char* source) {
   InitialiseCurlOnce();
   std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-  if (!easy) throw Error(err::kOutOfMemory, "cannot start an HTTP request", "HttpGet");
+  if (!easy) throw Error(err::kOutOfMemory, "cannot start an HTTP request", source);
   HttpResponse response;
   char message[CURL_ERROR_SIZE] = {};
   CURL* handle = easy.get();
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+  if (post) {
+    curl_easy_setopt(handle, CURLOPT_POST, 1L);
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, post->empty() ? "" : post->data());
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(post->size()));
+  } else {
+    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+  }
   curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
   // Timeouts through signals do not mix with the program's own handlers.
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
@@ -52,10 +58,21 @@ HttpResponse HttpGet(const std::string& url, const HttpLimits& limits) {
   if (code != CURLE_OK) {
     std::string cause = message[0] ? message : curl_easy_strerror(code);
     throw Error(err::kNetworkError, "no answer from " + UrlHost(url) + ": " + cause,
-                "HttpGet");
+                source);
   }
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response.status);
   return response;
+}
+
+}  // namespace
+
+HttpResponse HttpGet(const std::string& url, const HttpLimits& limits) {
+  return Perform(url, nullptr, limits, "HttpGet");
+}
+
+HttpResponse HttpPost(const std::string& url, std::string_view body,
+                      const HttpLimits& limits) {
+  return Perform(url, &body, limits, "HttpPost");
 }
 
 std::string UrlHost(std::string_view url) {

@@ -1,6 +1,7 @@
 // A plain HTTP(S) client for the requests the add-in makes itself (SMS
-// gateways): one synchronous GET with short time limits, so a server that
-// stalls holds the calling thread no longer than the limit.
+// gateways, the update check): one synchronous GET or POST with short time
+// limits, so a server that stalls holds the calling thread no longer than
+// the limit.
 #pragma once
 
 #include <chrono>
@@ -26,6 +27,10 @@ struct HttpResponse {
 // answer came: unknown host, refused connection, time limit reached, TLS
 // failure. Loopback addresses never go through a proxy. Any thread.
 HttpResponse HttpGet(const std::string& url, const HttpLimits& limits = {});
+// Sends POST `url` with `body` as "application/x-www-form-urlencoded" (an
+// empty body is an empty form); otherwise as HttpGet.
+HttpResponse HttpPost(const std::string& url, std::string_view body,
+                      const HttpLimits& limits = {});
 
 // The host name of `url` in lower case, without user, port, path or query
 // ("https://Ann:pw@SMS.example:8080/send?x" gives "sms.example").

@@ -245,4 +245,9 @@ void ConsoleRenderer::PresentBalloon(const BalloonRequest& request) {
   out_.flush();
 }
 
+void ConsoleRenderer::OpenDocument(std::string_view file_or_url) {
+  out_ << "[open] " << file_or_url << std::endl;
+  Renderer::OpenDocument(file_or_url);
+}
+
 }  // namespace zanvoro::host

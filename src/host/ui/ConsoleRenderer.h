@@ -47,6 +47,8 @@ class ConsoleRenderer : public Renderer {
   void Refresh(Form& form) override;
   void FormHidden(Form& form) override;
   void ShowTable(const TableView& view) override;
+  // Prints "[open] <file or address>", then opens it with the desktop.
+  void OpenDocument(std::string_view file_or_url) override;
 
  protected:
   void PresentBalloon(const BalloonRequest& request) override;

@@ -1,5 +1,6 @@
 #include "host/ui/Renderer.h"
 
+#include "host/os/Processes.h"
 #include "runtime/Error.h"
 
 namespace zanvoro::host {
@@ -55,6 +56,18 @@ Renderer& Renderer::Current() {
 }
 
 Renderer* Renderer::CurrentOrNull() { return CurrentSlot().get(); }
+
+void Renderer::OpenDocument(std::string_view file_or_url) {
+  OpenWithDesktop(file_or_url);
+}
+
+void ShellOpen(std::string_view file_or_url) {
+  if (Renderer* renderer = Renderer::CurrentOrNull()) {
+    renderer->OpenDocument(file_or_url);
+  } else {
+    OpenWithDesktop(file_or_url);
+  }
+}
 
 void Renderer::SetBeforeWaitHook(std::function<void()> hook) {
   BeforeWaitSlot() = std::move(hook);

@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "host/ui/MsgBox.h"
 
@@ -59,6 +60,10 @@ class Renderer {
   virtual void FormHidden(Form& form) = 0;
   // Shows a folder view's table and returns at once.
   virtual void ShowTable(const TableView& view) = 0;
+  // Opens a file or a web address with the desktop's program for it
+  // (host::OpenWithDesktop). The scripted renderer records it instead, so
+  // that nothing is launched in tests. Raises what OpenWithDesktop raises.
+  virtual void OpenDocument(std::string_view file_or_url);
 
   // Shows a tray balloon. `on_click` runs when the user clicks it, through
   // ClickBalloon with the returned id. Only the most recent balloons can be
@@ -90,6 +95,11 @@ class Renderer {
   BalloonId next_balloon_ = 1;
   std::map<BalloonId, std::function<void()>> balloon_routes_;
 };
+
+// Opens `file_or_url` through the current renderer (Renderer::OpenDocument),
+// or with the desktop's program when no renderer is set: the one way the
+// add-in opens web pages and documents.
+void ShellOpen(std::string_view file_or_url);
 
 // Makes a renderer current for a scope and restores the previous one.
 class ScopedRenderer {

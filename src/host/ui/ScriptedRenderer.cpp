@@ -153,6 +153,8 @@ std::string ScriptedRenderer::TranscriptText() const {
         break;
       case ShownKind::Table:
         out += "table \"" + shown.title + "\"\n" + shown.text;
+      case ShownKind::Opened:
+        out += "opened " + shown.text + "\n";
         break;
     }
   }
@@ -255,6 +257,13 @@ void ScriptedRenderer::ShowTable(const TableView& view) {
 }
 
 void ScriptedRenderer::FormHidden(Form&) {}
+
+void ScriptedRenderer::OpenDocument(std::string_view file_or_url) {
+  Shown shown;
+  shown.kind = ShownKind::Opened;
+  shown.text = std::string(file_or_url);
+  transcript_.push_back(std::move(shown));
+}
 
 void ScriptedRenderer::PresentBalloon(const BalloonRequest& request) {
   Shown shown;

@@ -62,14 +62,14 @@ enum class MessagePolicy {
   Fail,           // unscripted boxes raise an Error
 };
 
-enum class ShownKind { MessageBox, Form, FormRefresh, Balloon, Table };
+enum class ShownKind { MessageBox, Form, FormRefresh, Balloon, Table, Opened };
 
 // One thing the renderer showed.
 struct Shown {
   ShownKind kind = ShownKind::MessageBox;
   std::string name;   // the form's name
   std::string title;  // message box title, form caption, balloon title
-  std::string text;   // message box prompt, balloon text, table as text
+  std::string text;   // message box prompt, balloon text, table as text, opened document
   // Visible controls of a form at show time: name and texts joined by "\n".
   std::vector<std::pair<std::string, std::string>> controls;
   int32_t flags = 0;                       // message box flag word
@@ -111,6 +111,8 @@ class ScriptedRenderer : public Renderer {
   void Refresh(Form& form) override;
   void FormHidden(Form& form) override;
   void ShowTable(const TableView& view) override;
+  // Records the document or address; launches nothing.
+  void OpenDocument(std::string_view file_or_url) override;
 
  protected:
   void PresentBalloon(const BalloonRequest& request) override;

@@ -1,0 +1,50 @@
+// The manager settings window of one settings page: a labelled text box
+// "txt<option>" per option of the page, filled from the settings in memory
+// (which the opening re-read), and Save (cmdSave), which writes every option
+// of the page back to the store it belongs to and reads the page's section
+// again; Close (cmdClose) leaves without saving. Yes/no options are "1" or
+// "0".
+//
+// Most pages show general settings shared by every technician; page 10
+// (personal settings) shows this user's registry values, and page 20 (the
+// settings data source) the helpdesk's store choice. A page without options
+// of its own says so in lblInfo.
+//
+// Every handler follows the failure convention ("ManagerSettings.<control>").
+// UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/ui/Form.h"
+
+namespace zanvoro {
+
+class cGlobalSettings;
+
+// The option names a settings page shows, in window order.
+std::vector<std::string> SettingsPageOptions(int32_t page);
+// The page's title ("Notification Options").
+std::string SettingsPageTitle(int32_t page);
+
+class frmManagerSettings : public host::Form {
+ public:
+  frmManagerSettings(cGlobalSettings& settings, int32_t page);
+
+  int32_t Page() const { return page_; }
+  // Whether the last Save wrote everything.
+  bool Saved() const { return saved_; }
+
+ private:
+  std::string Value(const std::string& option) const;
+  bool SaveOptions();
+
+  cGlobalSettings& settings_;
+  int32_t page_;
+  std::vector<std::string> options_;
+  bool saved_ = false;
+};
+
+}  // namespace zanvoro

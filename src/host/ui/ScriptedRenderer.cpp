@@ -153,6 +153,7 @@ std::string ScriptedRenderer::TranscriptText() const {
         break;
       case ShownKind::Table:
         out += "table \"" + shown.title + "\"\n" + shown.text;
+        break;
       case ShownKind::Opened:
         out += "opened " + shown.text + "\n";
         break;

@@ -18,7 +18,10 @@ void SqliteConnection::Open(const std::string& file) {
       nullptr);
   if (rc != SQLITE_OK) Fail(rc, "Opening");
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, 5000);
+  // Several sessions share a helpdesk store and take turns writing; on a
+  // loaded machine one writer's turn can last seconds. Waiting is better
+  // than failing the save.
+  sqlite3_busy_timeout(db, 15000);
 }
 
 void SqliteConnection::Configure() {

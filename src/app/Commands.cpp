@@ -94,6 +94,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddListCommands(app, context);
   AddSmsCommands(app, context);
   AddArchiveCommands(app, context);
+  AddReportCommands(app, context);
 
   try {
     app.parse(argc, argv);

@@ -57,5 +57,7 @@ void AddArchiveCommands(CLI::App& app, CommandContext& context);
 void AddListCommands(CLI::App& app, CommandContext& context);
 // `sms send NUMBER TEXT`, `sms gateways`.
 void AddSmsCommands(CLI::App& app, CommandContext& context);
+// `report ...` and `statistics export`.
+void AddReportCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

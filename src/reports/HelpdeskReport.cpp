@@ -143,16 +143,16 @@ std::string PhraseOr(const std::string& phrase, const char* english) {
   return phrase.empty() ? english : phrase;
 }
 
-Date CellDate(const host::Recordset& rows, const std::string& field) {
-  Variant value = rows.Fields(field).Value;
+Date CellDate(const host::Recordset& rows, size_t field) {
+  const Variant& value = rows.Value(field);
   if (const Date* date = value.As<Date>()) return *date;
   std::string text = CellText(value);
   if (text.empty()) return Date::NoDate();
   return entrylist::ReadEntryDate(text);
 }
 
-int64_t CellMinutes(const host::Recordset& rows, const std::string& field) {
-  std::string text = Trim(CellText(rows.Fields(field).Value));
+int64_t CellMinutes(const host::Recordset& rows, size_t field) {
+  std::string text = Trim(CellText(rows.Value(field)));
   return IsNumeric(text) ? CLngLng(Variant(text)) : 0;
 }
 
@@ -243,25 +243,35 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
   }
   const cGlobalSettings* settings = SharedGlobalSettings();
   const bool hours = TimeSpentInHours(settings);
-  const std::string date_text = Dasl(kind.date_text);
+  // Fields found by name once, not on every row.
+  auto at = [&](std::string_view property) { return rows.FieldIndex(Dasl(property)); };
+  const size_t date_text = at(kind.date_text);
+  const size_t created = at(caseprop::kDateCreatedS);
+  const size_t received = at(caseprop::kReceivedDateS);
+  const size_t due = at(caseprop::kDueDateS);
+  const size_t closed = at(caseprop::kDateClosedS);
+  const size_t technicians_at = at(caseprop::kTechnicians);
+  const size_t category_at = at(caseprop::kProblemCategory);
+  const size_t department_at = at(caseprop::kCallerDepartment);
+  const size_t spent_at = at(caseprop::kTimeSpent);
+  std::vector<size_t> field_at;
+  for (const FieldDef* field : fields)
+    field_at.push_back(field->property ? at(field->property) : 0);
   for (; !rows.Eof(); rows.MoveNext()) {
     Date day = DatePart(CellDate(rows, date_text));
     if (day < first || day > table.Days.End) continue;
-    CaseDates dates{CellDate(rows, Dasl(caseprop::kDateCreatedS)),
-                    CellDate(rows, Dasl(caseprop::kReceivedDateS)),
-                    CellDate(rows, Dasl(caseprop::kDueDateS)),
-                    CellDate(rows, Dasl(caseprop::kDateClosedS))};
+    CaseDates dates{CellDate(rows, created), CellDate(rows, received),
+                    CellDate(rows, due), CellDate(rows, closed)};
     CaseDurations d = DurationsOf(dates, now);
     if (!PassesResolutionFilter(choices.Filter, d.Resolution)) continue;
-    std::string technicians = CellText(rows.Fields(Dasl(caseprop::kTechnicians)).Value);
-    std::string category = CellText(rows.Fields(Dasl(caseprop::kProblemCategory)).Value);
-    int64_t spent = CellMinutes(rows, Dasl(caseprop::kTimeSpent));
+    std::string technicians = CellText(rows.Value(technicians_at));
+    std::string category = CellText(rows.Value(category_at));
+    int64_t spent = CellMinutes(rows, spent_at);
     double cost = 0;
     if (settings) {
-      cost = CostOf(
-          StatisticsRate(*settings, technicians, category,
-                         CellText(rows.Fields(Dasl(caseprop::kCallerDepartment)).Value)),
-          spent);
+      cost = CostOf(StatisticsRate(*settings, technicians, category,
+                                   CellText(rows.Value(department_at))),
+                    spent);
     }
     std::vector<std::string> cells;
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -269,10 +279,10 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
       int64_t minutes = 0;
       switch (field.source) {
         case Source::Text:
-          cells.push_back(CellText(rows.Fields(Dasl(field.property)).Value));
+          cells.push_back(CellText(rows.Value(field_at[i])));
           continue;
         case Source::Date:
-          cells.push_back(DateCell(CellDate(rows, Dasl(field.property))));
+          cells.push_back(DateCell(CellDate(rows, field_at[i])));
           continue;
         case Source::TimeSpent:
           minutes = spent;

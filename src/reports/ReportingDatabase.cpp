@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "case/CaseProperties.h"
@@ -160,8 +161,22 @@ const std::vector<std::string>& CollectedProperties() {
   return names;
 }
 
+// The query reads EntryID, Subject and Importance, then the collected
+// properties in their order; a property's field is found by position.
+constexpr size_t kFirstProperty = 3;
+
+size_t FieldOf(std::string_view property) {
+  static const std::unordered_map<std::string_view, size_t> positions = [] {
+    std::unordered_map<std::string_view, size_t> out;
+    const std::vector<std::string>& names = CollectedProperties();
+    for (size_t i = 0; i < names.size(); ++i) out.emplace(names[i], kFirstProperty + i);
+    return out;
+  }();
+  return positions.at(property);
+}
+
 std::string Cell(const host::Recordset& rows, std::string_view property) {
-  return CellText(rows.Fields(Dasl(property)).Value);
+  return CellText(rows.Value(FieldOf(property)));
 }
 
 Date CellDate(const host::Recordset& rows, std::string_view property) {
@@ -179,8 +194,8 @@ int32_t Clamp32(int64_t v) {
 CaseDataRecord RecordOf(const host::Recordset& rows, CaseFolder folder,
                         const cGlobalSettings* settings, Date now) {
   CaseDataRecord r;
-  r.Key = CellText(rows.Fields("EntryID").Value);
-  r.Subject = CellText(rows.Fields("Subject").Value);
+  r.Key = CellText(rows.Value(0));
+  r.Subject = CellText(rows.Value(1));
   r.ProblemCategory = Cell(rows, caseprop::kProblemCategory);
   r.ProblemType = Cell(rows, caseprop::kProblemType);
   r.CallerName = Cell(rows, caseprop::kCallerName);
@@ -209,7 +224,7 @@ CaseDataRecord RecordOf(const host::Recordset& rows, CaseFolder folder,
         Cell(rows, "Case.CustomField" + std::to_string(n));
   r.Status = Cell(rows, caseprop::kStatus);
   r.CaseType = folder == CaseFolder::Ongoing ? "Ongoing" : "Resolved";
-  Variant importance = rows.Fields("Importance").Value;
+  const Variant& importance = rows.Value(2);
   r.Importance = static_cast<int16_t>(
       IsNumeric(CellText(importance)) ? CLng(Variant(CellText(importance))) : 1);
   r.strImportance = ImportanceText(r.Importance);

@@ -157,9 +157,7 @@ std::string ReportChartsHtml(const ReportTable& table) {
   std::vector<double> starts;  // first day of each bucket
   for (Date d = table.Days.Start; d <= table.Days.End;) {
     starts.push_back(d.Serial());
-    labels.push_back(bucket == Bucket::Month
-                         ? FormatDate(d, "MMM yyyy")
-                         : FormatDate(d, bucket == Bucket::Day ? "d MMM" : "d MMM"));
+    labels.push_back(FormatDate(d, bucket == Bucket::Month ? "MMM yyyy" : "d MMM"));
     if (bucket == Bucket::Day) {
       d = Date(d.Serial() + 1);
     } else if (bucket == Bucket::Week) {

@@ -133,10 +133,6 @@ std::vector<std::pair<std::string, std::string>> Captions(
   return captions;
 }
 
-// The record of the recordset's current row.
-CaseDataRecord RecordOf(const host::Recordset& rows, CaseFolder folder,
-                        const cGlobalSettings* settings, Date now);
-
 std::string Dasl(std::string_view property) {
   return "http://schemas.microsoft.com/mapi/string/"
          "{00020329-0000-0000-C000-000000000046}/" +
@@ -191,6 +187,7 @@ int32_t Clamp32(int64_t v) {
       std::clamp<int64_t>(v, 0, std::numeric_limits<int32_t>::max()));
 }
 
+// The record of the recordset's current row.
 CaseDataRecord RecordOf(const host::Recordset& rows, CaseFolder folder,
                         const cGlobalSettings* settings, Date now) {
   CaseDataRecord r;

@@ -237,8 +237,13 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
   host::Recordset rows;
   try {
     rows = folder->ExecSQL(query);
-  } catch (const Error&) {
-    ReportCurrentException("Reports.ReadFolder");
+  } catch (const Error& error) {
+    // The section stays empty; the rest of the report is still written.
+    if (error.Number() == err::kNetworkError) {
+      host::MsgBox(kNetworkProblemsMessage, host::vbCritical, kApplicationTitle);
+    } else {
+      ReportCurrentException("Reports.ReadFolder");
+    }
     return;
   }
   const cGlobalSettings* settings = SharedGlobalSettings();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 #include "case/CaseProperties.h"
 #include "case/EntryListForms.h"
@@ -259,6 +260,7 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
   const size_t category_at = at(caseprop::kProblemCategory);
   const size_t department_at = at(caseprop::kCallerDepartment);
   const size_t spent_at = at(caseprop::kTimeSpent);
+  std::unordered_map<std::string, double> rates;
   std::vector<size_t> field_at;
   for (const FieldDef* field : fields)
     field_at.push_back(field->property ? at(field->property) : 0);
@@ -274,9 +276,16 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
     int64_t spent = CellMinutes(rows, spent_at);
     double cost = 0;
     if (settings) {
-      cost = CostOf(StatisticsRate(*settings, technicians, category,
-                                   CellText(rows.Value(department_at))),
-                    spent);
+      // Many cases share their technicians, category and department.
+      std::string department = CellText(rows.Value(department_at));
+      std::string key = technicians + '\n' + category + '\n' + department;
+      auto rate = rates.find(key);
+      if (rate == rates.end())
+        rate = rates
+                   .emplace(key,
+                            StatisticsRate(*settings, technicians, category, department))
+                   .first;
+      cost = CostOf(rate->second, spent);
     }
     std::vector<std::string> cells;
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -426,22 +435,26 @@ std::string ReportSectionHtml(const ReportTable& table) {
       html += "<td  bgcolor=\"#FFFFCC\" align=\"left\"><b>" + HtmlEscape(column) +
               "</b></td>";
     html += "</tr>\r\n";
+    html.reserve(64 + table.Rows.size() * table.Columns.size() * 40);
     auto cell = [&](size_t column, const std::string& text, bool bold) {
-      std::string align = table.Numeric[column] ? "right" : "left";
-      std::string value =
-          text.empty() ? "&nbsp;" : HtmlEscape(text, LineBreaks::AsBreaks);
-      if (bold && !text.empty()) value = "<b>" + value + "</b>";
-      return "<td align=\"" + align + "\">" + value + "</td>";
+      html += table.Numeric[column] ? "<td align=\"right\">" : "<td align=\"left\">";
+      if (text.empty()) {
+        html += "&nbsp;";
+      } else {
+        if (bold) html += "<b>";
+        html += HtmlEscape(text, LineBreaks::AsBreaks);
+        if (bold) html += "</b>";
+      }
+      html += "</td>";
     };
     for (const std::vector<std::string>& row : table.Rows) {
       html += "<tr>";
-      for (size_t c = 0; c < row.size(); ++c) html += cell(c, row[c], false);
+      for (size_t c = 0; c < row.size(); ++c) cell(c, row[c], false);
       html += "</tr>\r\n";
     }
     if (!table.Totals.empty()) {
       html += "<tr>";
-      for (size_t c = 0; c < table.Totals.size(); ++c)
-        html += cell(c, table.Totals[c], true);
+      for (size_t c = 0; c < table.Totals.size(); ++c) cell(c, table.Totals[c], true);
       html += "</tr>\r\n";
     }
     html += "</table>";

@@ -146,8 +146,8 @@ void frmStatistics::Generate() {
                        database_.string() + (result_.Stopped ? " (stopped early)." : "."),
                    host::vbInformation, kApplicationTitle);
     }
-    Unload();
   }
+  Unload();
 }
 
 void ShowStatisticsWindow(const fs::path& program_folder) {

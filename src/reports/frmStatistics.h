@@ -6,7 +6,8 @@
 // viewer program "OLAPSenseLite" from the program folder is started on the
 // database, its path encoded as one parameter; without the viewer the user
 // is told, may open the database's folder instead, and is shown how to
-// query it. The export window is the same without the viewer: it says
+// query it. The window closes after Generate, also after a failure (which
+// the error report has told). The export window is the same without the viewer: it says
 // where the cases went.
 //
 // The collection yields to the event loop between rows, so a click on Stop

@@ -402,8 +402,10 @@ bool CreateReportingDatabase(const std::string& location) {
     create += ")";
     std::string script;
     if (backend == db::SqlBackend::Postgresql)
-      script = "DROP TABLE IF EXISTS tblCaptions\nSPLIT\nDROP TABLE IF EXISTS " +
-               std::string(kReportingTable) + "\nSPLIT\n";
+      script =
+          "SET client_min_messages TO WARNING\nSPLIT\nDROP TABLE IF EXISTS "
+          "tblCaptions\nSPLIT\nDROP TABLE IF EXISTS " +
+          std::string(kReportingTable) + "\nSPLIT\n";
     script += create +
               "\nSPLIT\nCREATE TABLE tblCaptions (ColumnName VARCHAR(255) PRIMARY KEY, "
               "Caption VARCHAR(255))";

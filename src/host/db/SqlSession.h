@@ -21,6 +21,12 @@ enum class SqlBackend { Sqlite, Postgresql };
 // PostgreSQL for "postgresql://" and "postgres://" addresses, else SQLite.
 SqlBackend BackendOf(std::string_view location);
 
+// The keyword form the server's client takes for a "postgresql://" address
+// ([user[:password]@][host][:port][/dbname][?key=value&...]), e.g.
+// "user='ann' host='db' port='5433' dbname='help'". Percent escapes are not
+// decoded.
+std::string ServerKeywords(std::string_view location);
+
 // Opens the database at `location`. SQLite files get their folder made
 // first and are written without waiting for each write to reach the disk
 // (a working copy that can be rebuilt).

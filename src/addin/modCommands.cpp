@@ -4,7 +4,6 @@
 #include <functional>
 #include <memory>
 
-#include "addin/PeripheryWindows.h"
 #include "addin/ZFO_M.h"
 #include "addin/frmAbout.h"
 #include "addin/frmRealTimeUsers.h"
@@ -22,6 +21,8 @@
 #include "host/ui/Renderer.h"
 #include "intake/frmEmailMonitoring.h"
 #include "periphery/frmArchive.h"
+#include "reports/frmReports.h"
+#include "reports/frmStatistics.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
 #include "settings/SettingsSteps.h"
@@ -216,15 +217,16 @@ const std::vector<Command>& Commands() {
                if (application) application->DisplayItem(item);
              }));
        })},
-      {"cmdStatistics", nullptr,
-       Window([](ZFO_M&, cGlobalSettings&) { OpenStatisticsWindow(); })},
+      {"cmdStatistics", nullptr, Window([](ZFO_M& addin, cGlobalSettings&) {
+         ShowStatisticsWindow(addin.ProgramFolder());
+       })},
       {"cmdExportToDatabase", "cmdExportCases",
-       Window([](ZFO_M&, cGlobalSettings&) { OpenExportCasesWindow(); })},
+       Window([](ZFO_M&, cGlobalSettings&) { ShowExportCasesWindow(); })},
       {"cmdArchiveCases", "cmdArchive", Window([](ZFO_M&, cGlobalSettings&) {
          ShowModal(std::make_unique<frmArchive>());
        })},
       {"cmdSummaryReports", "cmdReports",
-       Window([](ZFO_M&, cGlobalSettings&) { OpenReportsWindow(); })},
+       Window([](ZFO_M&, cGlobalSettings&) { ShowReportsWindow(); })},
       {"cmdDemoCases", nullptr, Window([](ZFO_M&, cGlobalSettings& settings) {
          ShowModal(std::make_unique<frmLoadDemo>(settings));
        })},

@@ -18,17 +18,6 @@
 #include "runtime/Error.h"
 
 namespace zanvoro::app {
-namespace {
-
-Date DateOption(const std::string& text, const char* option) {
-  std::optional<Date> date = ParseDate(text);
-  if (!date)
-    throw Error(err::kTypeMismatch, std::string(option) + ": not a date: " + text);
-  return *date;
-}
-
-}  // namespace
-
 void AddArchiveCommands(CLI::App& app, CommandContext& context) {
   struct Arguments {
     std::string from;

@@ -1,5 +1,6 @@
 #include "app/CommandContext.h"
 
+#include <optional>
 #include <ostream>
 
 #include "host/os/Hive.h"
@@ -40,6 +41,13 @@ host::Hive& CommandContext::Hive() {
     }
   }
   return *hive_;
+}
+
+Date DateOption(const std::string& text, const char* option) {
+  std::optional<Date> date = ParseDate(text);
+  if (!date)
+    throw Error(err::kTypeMismatch, std::string(option) + ": not a date: " + text);
+  return *date;
 }
 
 }  // namespace zanvoro::app

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "runtime/Date.h"
+
 namespace zanvoro::host {
 class Hive;
 struct Profile;
@@ -48,5 +50,9 @@ class CommandContext {
   std::unique_ptr<host::Profile> profile_;
   std::unique_ptr<host::Hive> hive_;
 };
+
+// The date an option's text names; raises Error(err::kTypeMismatch)
+// "<option>: not a date: <text>" when it names none.
+Date DateOption(const std::string& text, const char* option);
 
 }  // namespace zanvoro::app

@@ -96,6 +96,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out,
   AddArchiveCommands(app, context);
   AddViewCommands(app, context);
   AddManageCommands(app, context);
+  AddReportCommands(app, context);
 
   try {
     app.parse(argc, argv);

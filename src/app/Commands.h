@@ -61,5 +61,7 @@ void AddSmsCommands(CLI::App& app, CommandContext& context);
 void AddViewCommands(CLI::App& app, CommandContext& context);
 // `manage` (the backstage as a console menu) and `command ID`.
 void AddManageCommands(CLI::App& app, CommandContext& context);
+// `report ...` and `statistics export`.
+void AddReportCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace zanvoro::app

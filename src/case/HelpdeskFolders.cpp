@@ -109,10 +109,7 @@ void DetectHelpdeskFolders(const std::shared_ptr<host::MAPIFolder>& settings_fol
         // The server is gone: every further folder would fail the same way.
         RunningAddin* addin = ConnectedAddin();
         if (addin && addin->NetworkMessage()) {
-          ShowCritical(
-              std::string("Network problems are preventing connection to the Microsoft "
-                          "Exchange Server computer!") +
-              kCrLf + "Please try again later.");
+          ShowCritical(kNetworkProblemsMessage);
         }
         break;
       } catch (const std::exception&) {

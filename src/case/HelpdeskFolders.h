@@ -38,6 +38,12 @@ enum class PathMessage { Silent, Show };
 // Whether GetOrCreateSubFolder adds a missing sub-folder.
 enum class CreateMode { FindOnly, Create };
 
+// What the user is told when the server holding the helpdesk's folders
+// cannot be reached.
+inline constexpr const char* kNetworkProblemsMessage =
+    "Network problems are preventing connection to the Microsoft Exchange Server "
+    "computer!\r\nPlease try again later.";
+
 // The MAPI session of the connected add-in; nullptr when there is none.
 std::shared_ptr<host::NameSpace> HelpdeskSession();
 

@@ -73,10 +73,12 @@ void Recordset::MovePrevious() {
   --position_;
 }
 
-Field Recordset::Fields(std::string_view name) const {
+Field Recordset::Fields(std::string_view name) const { return Fields(FieldIndex(name)); }
+
+size_t Recordset::FieldIndex(std::string_view name) const {
   RequireOpen();
   for (size_t i = 0; i < field_names_.size(); ++i) {
-    if (TextEquals(field_names_[i], name)) return Fields(i);
+    if (TextEquals(field_names_[i], name)) return i;
   }
   throw RecordsetError(
       "Item cannot be found in the collection corresponding to the requested name or "
@@ -93,6 +95,12 @@ Field Recordset::Fields(size_t index) const {
         std::to_string(index) + ".");
   }
   return Field{field_names_[index], Current(index)};
+}
+
+const Variant& Recordset::Value(size_t index) const {
+  RequireOpen();
+  if (index >= field_names_.size()) (void)Fields(index);  // raises
+  return Current(index);
 }
 
 void Recordset::Close() {

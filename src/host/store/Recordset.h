@@ -52,6 +52,11 @@ class Recordset {
   // is at BOF or EOF.
   Field Fields(std::string_view name) const;
   Field Fields(size_t index) const;
+  // For walking many rows: the index of a field by name (raising as
+  // Fields(name) does), found once, and the current row's value at an
+  // index without copying it (raising as Fields(index) does).
+  size_t FieldIndex(std::string_view name) const;
+  const Variant& Value(size_t index) const;
 
   // Releases the rows. Afterwards every call except Close and IsOpen raises
   // Error(err::kInvalidProcedureCall).

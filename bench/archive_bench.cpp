@@ -23,12 +23,13 @@
 #include <random>
 #include <string>
 
+#include "BenchSupport.h"
 #include "addin/ZFO_M.h"
 #include "case/CaseProperties.h"
 #include "case/HelpdeskFolders.h"
 #include "case/ItemProperty.h"
-#include "case/cCase.h"
 #include "case/NewHelpdesk.h"
+#include "case/cCase.h"
 #include "connection/LaterSteps.h"
 #include "host/client/Application.h"
 #include "host/os/EventLoop.h"
@@ -45,11 +46,11 @@
 #include "settings/SettingsSteps.h"
 
 using namespace zanvoro;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::CpuSeconds;
+using bench::Seconds;
 
 namespace {
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // What must survive the move, by case number; `seen` counts each number.
 void Collect(const std::shared_ptr<host::MAPIFolder>& folder,
@@ -68,17 +69,7 @@ void Collect(const std::shared_ptr<host::MAPIFolder>& folder,
 }
 
 int Run(const std::filesystem::path& dir, int count) {
-  host::Profile profile = host::Profile::Default(dir / "profile");
-  profile.user_name = "Ann Smith";
-  profile.smtp_address = "support@helpdesk.example";
-  std::filesystem::create_directories(profile.folder);
-  profile.Save();
-  NewHelpdeskOptions options;
-  options.profile_folder = profile.folder;
-  options.store_path = dir / "helpdesk.zdb";
-  options.registration = Registration::ForUser;
-  CreateNewHelpdesk(options);
-  profile = host::Profile::Load(profile.folder);
+  host::Profile profile = bench::NewBenchHelpdesk(dir);
 
   auto renderer = std::make_shared<host::ScriptedRenderer>();
   host::ScopedRenderer scoped_renderer(renderer);
@@ -171,41 +162,5 @@ int Run(const std::filesystem::path& dir, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int cases = 5000;
-  std::string dir;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (!std::strcmp(argv[i], "--cases"))
-      cases = std::atoi(argv[++i]);
-    else if (!std::strcmp(argv[i], "--dir"))
-      dir = argv[++i];
-  }
-  if (cases <= 0) {
-    std::fprintf(stderr, "usage: archive_bench [--cases N] [--dir DIR]\n");
-    return 2;
-  }
-  bool own_dir = dir.empty();
-  if (own_dir) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "zanvoro-archive-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-      std::perror("mkdtemp");
-      return 1;
-    }
-    dir = pattern;
-  }
-  unsetenv("ZANVORO_HIVE");
-  setenv("XDG_DOCUMENTS_DIR", (std::filesystem::path(dir) / "Documents").c_str(), 1);
-  int status = 0;
-  try {
-    status = Run(dir, cases);
-  } catch (const Error& e) {
-    std::fprintf(stderr, "error %s: %s\n", e.NumberText().c_str(),
-                 e.Description().c_str());
-    status = 1;
-  }
-  if (own_dir) {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  return status;
+  return bench::BenchMain(argc, argv, "archive_bench", "cases", 5000, Run);
 }

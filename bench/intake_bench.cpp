@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "addin/ZFO_M.h"
 #include "case/HelpdeskFolders.h"
 #include "case/NewHelpdesk.h"
@@ -48,7 +49,9 @@
 #include "settings/cGlobalSettings.h"
 
 using namespace zanvoro;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::CpuSeconds;
+using bench::Seconds;
 
 namespace {
 
@@ -56,16 +59,6 @@ constexpr int kTechnicians = 8;
 // Each caller sends at most 10 of the mails, under the intake's guard against
 // mail loops (20 mails from one sender within 10 minutes).
 int callers = 200;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// The processor time this process used so far, in seconds: the figures
-// without the waits for the disk and for the other programs on the machine.
-double CpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 
 // The most memory this process held at once.
 double PeakRssMegabytes() {
@@ -221,18 +214,7 @@ void ConfigureHelpdesk(cGlobalSettings& settings,
 }
 
 int Run(const std::filesystem::path& dir, int mails) {
-  host::Profile profile = host::Profile::Default(dir / "profile");
-  profile.user_name = "Ann Smith";
-  profile.smtp_address = "support@helpdesk.example";
-  std::filesystem::create_directories(profile.folder);
-  profile.Save();
-
-  NewHelpdeskOptions options;
-  options.profile_folder = profile.folder;
-  options.store_path = dir / "helpdesk.zdb";
-  options.registration = Registration::ForUser;
-  CreateNewHelpdesk(options);
-  profile = host::Profile::Load(profile.folder);
+  host::Profile profile = bench::NewBenchHelpdesk(dir);
 
   // Nobody answers: message boxes take their default button, windows close.
   auto renderer = std::make_shared<host::ScriptedRenderer>();
@@ -353,44 +335,9 @@ int Run(const std::filesystem::path& dir, int mails) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int mails = 1000;
-  std::string dir;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (!std::strcmp(argv[i], "--mails"))
-      mails = std::atoi(argv[++i]);
-    else if (!std::strcmp(argv[i], "--dir"))
-      dir = argv[++i];
-  }
-  callers = std::max(callers, (mails + 9) / 10);
-  if (mails <= 0) {
-    std::fprintf(stderr, "usage: intake_bench [--mails N] [--dir DIR]\n");
-    return 2;
-  }
-  bool own_dir = dir.empty();
-  if (own_dir) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "zanvoro-intake-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-      std::perror("mkdtemp");
-      return 1;
-    }
-    dir = pattern;
-  }
-  // The bench's own hive and documents folder, never the user's.
-  unsetenv("ZANVORO_HIVE");
-  setenv("XDG_DOCUMENTS_DIR", (std::filesystem::path(dir) / "Documents").c_str(), 1);
-  int status = 0;
-  try {
-    status = Run(dir, mails);
-  } catch (const Error& e) {
-    std::fprintf(stderr, "error %s: %s\n", e.NumberText().c_str(),
-                 e.Description().c_str());
-    status = 1;
-  }
-  ForgetHelpdeskFolders();
-  if (own_dir) {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  return status;
+  return bench::BenchMain(argc, argv, "intake_bench", "mails", 1000,
+                          [](const std::filesystem::path& dir, int mails) {
+                            callers = std::max(callers, (mails + 9) / 10);
+                            return Run(dir, mails);
+                          });
 }

@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchSupport.h"
 #include "addin/ZFO_M.h"
 #include "case/CaseProperties.h"
 #include "case/HelpdeskFolders.h"
@@ -44,19 +45,11 @@
 #include "settings/SettingsSteps.h"
 
 using namespace zanvoro;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::CpuSeconds;
+using bench::Seconds;
 
 namespace {
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// The process's own processor time: other engineers' builds share the
-// machine, so wall time alone says little.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 
 void AddCases(const std::shared_ptr<host::NameSpace>& session, int count, Date now) {
   auto ongoing = GetOngoingFolder();
@@ -111,17 +104,7 @@ void AddCases(const std::shared_ptr<host::NameSpace>& session, int count, Date n
 }
 
 int Run(const std::filesystem::path& dir, int count) {
-  host::Profile profile = host::Profile::Default(dir / "profile");
-  profile.user_name = "Ann Smith";
-  profile.smtp_address = "support@helpdesk.example";
-  std::filesystem::create_directories(profile.folder);
-  profile.Save();
-  NewHelpdeskOptions options;
-  options.profile_folder = profile.folder;
-  options.store_path = dir / "helpdesk.zdb";
-  options.registration = Registration::ForUser;
-  CreateNewHelpdesk(options);
-  profile = host::Profile::Load(profile.folder);
+  host::Profile profile = bench::NewBenchHelpdesk(dir);
 
   auto renderer = std::make_shared<host::ScriptedRenderer>();
   host::ScopedRenderer scoped_renderer(renderer);
@@ -205,37 +188,5 @@ int Run(const std::filesystem::path& dir, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int cases = 100000;
-  std::string dir;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (!std::strcmp(argv[i], "--cases"))
-      cases = std::atoi(argv[++i]);
-    else if (!std::strcmp(argv[i], "--dir"))
-      dir = argv[++i];
-  }
-  if (cases <= 0) {
-    std::fprintf(stderr, "usage: report_bench [--cases N] [--dir DIR]\n");
-    return 2;
-  }
-  bool own_dir = dir.empty();
-  if (own_dir) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "zanvoro-report-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-      std::perror("mkdtemp");
-      return 1;
-    }
-    dir = pattern;
-  }
-  unsetenv("ZANVORO_HIVE");
-  setenv("XDG_DOCUMENTS_DIR", (std::filesystem::path(dir) / "Documents").c_str(), 1);
-  int status = 0;
-  try {
-    status = Run(dir, cases);
-  } catch (const Error& e) {
-    std::fprintf(stderr, "report_bench: %s\n", e.Description().c_str());
-    status = 1;
-  }
-  if (own_dir) std::filesystem::remove_all(dir);
-  return status;
+  return bench::BenchMain(argc, argv, "report_bench", "cases", 100000, Run);
 }

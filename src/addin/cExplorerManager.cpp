@@ -22,7 +22,7 @@ constexpr int kBackstageMajorVersion = 14;
 
 }  // namespace
 
-std::vector<ButtonSpec> ManagerButtons() {
+std::vector<ButtonDefinition> ManagerButtons() {
   return {
       {"cmdContactManager", CONST_CONTACT_MANAGER, CONST_CONTACT_MANAGER_TT},
       {"cmdSearchCases", CONST_SEARCH_CASES, CONST_SEARCH_CASES_TT, 2683},
@@ -105,8 +105,9 @@ bool cExplorerManager::subAddButtons() {
     popup_->SetVisible(true);
     settings_buttons_.subAddButtons(popup_->Controls(), *this);
     navigation_buttons_.subAddButtons(popup_->Controls(), *this);
-    for (const ButtonSpec& spec : ManagerButtons()) {
-      toolbar_buttons_.push_back(cWrappedButton::Add(popup_->Controls(), spec, *this));
+    for (const ButtonDefinition& definition : ManagerButtons()) {
+      toolbar_buttons_.push_back(
+          cWrappedButton::Add(popup_->Controls(), definition, *this));
     }
     auto application = application_.lock();
     if (application && application->MajorVersion() >= kBackstageMajorVersion) {

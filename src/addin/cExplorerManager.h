@@ -97,6 +97,6 @@ class cExplorerManager : public IMyEventInterface,
 
 // The manager buttons after the two popups, in menu order, in the loaded
 // language.
-std::vector<ButtonSpec> ManagerButtons();
+std::vector<ButtonDefinition> ManagerButtons();
 
 }  // namespace zanvoro

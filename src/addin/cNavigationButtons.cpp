@@ -23,7 +23,7 @@ constexpr Navigation kNavigations[] = {
 
 }  // namespace
 
-std::vector<ButtonSpec> cNavigationButtons::Buttons() {
+std::vector<ButtonDefinition> cNavigationButtons::Buttons() {
   return {
       {"cmdHomeOpen", CONST_ONGOING_CASES_FOLDER, CONST_ONGOING_CASES_FOLDER_TT},
       {"cmdHomeResolved", CONST_RESOLVED_CASES_FOLDER, CONST_RESOLVED_CASES_FOLDER_TT},

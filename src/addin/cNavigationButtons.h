@@ -20,7 +20,7 @@ class Explorer;
 
 class cNavigationButtons {
  public:
-  static std::vector<ButtonSpec> Buttons();
+  static std::vector<ButtonDefinition> Buttons();
   // The folder a navigation command shows; nullopt for other commands.
   static std::optional<HelpdeskFolder> Target(std::string_view command_id);
   // Shows the command's helpdesk folder in `explorer` (SelectFolder) when it

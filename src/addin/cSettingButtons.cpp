@@ -10,7 +10,7 @@ constexpr const char* kWebAccessCommand = "cmdWebAccess";
 
 }  // namespace
 
-std::vector<ButtonSpec> cSettingButtons::Buttons() {
+std::vector<ButtonDefinition> cSettingButtons::Buttons() {
   const std::string sla = "Service Level Agreements (SLA)";
   return {
       {"cmdDatabaseSettings", CONST_HELPDESK_SETTINGS_DATA_SOURCE,

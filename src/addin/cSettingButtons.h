@@ -16,7 +16,7 @@ namespace zanvoro {
 class cSettingButtons {
  public:
   // The buttons in menu order, captions and tooltips in the loaded language.
-  static std::vector<ButtonSpec> Buttons();
+  static std::vector<ButtonDefinition> Buttons();
 
   void subAddButtons(host::CommandBarControls& controls, IMyEventInterface& receiver);
   // Greys out the web-access button.

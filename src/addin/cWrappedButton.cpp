@@ -16,23 +16,24 @@ cWrappedButton::cWrappedButton(std::shared_ptr<host::CommandBarControl> button,
 }
 
 cWrappedButton cWrappedButton::Add(host::CommandBarControls& controls,
-                                   const ButtonSpec& spec, IMyEventInterface& callback) {
+                                   const ButtonDefinition& definition,
+                                   IMyEventInterface& callback) {
   auto button = controls.Add(host::ControlType::Button, host::ControlLife::Temporary);
-  button->SetCaption(spec.caption);
-  button->SetTooltipText(spec.tooltip);
-  button->SetTag(spec.command_id);
-  button->SetFaceId(spec.face_id);
+  button->SetCaption(definition.caption);
+  button->SetTooltipText(definition.tooltip);
+  button->SetTag(definition.command_id);
+  button->SetFaceId(definition.face_id);
   return cWrappedButton(std::move(button), callback);
 }
 
 void ButtonPopup::Add(host::CommandBarControls& controls, std::string caption,
-                      const std::vector<ButtonSpec>& buttons,
+                      const std::vector<ButtonDefinition>& buttons,
                       IMyEventInterface& callback) {
   Remove();
   popup_ = controls.Add(host::ControlType::Popup, host::ControlLife::Temporary);
   popup_->SetCaption(std::move(caption));
-  for (const ButtonSpec& spec : buttons) {
-    buttons_.push_back(cWrappedButton::Add(popup_->Controls(), spec, callback));
+  for (const ButtonDefinition& definition : buttons) {
+    buttons_.push_back(cWrappedButton::Add(popup_->Controls(), definition, callback));
   }
 }
 

@@ -27,7 +27,7 @@ class IMyEventInterface {
 };
 
 // What a toolbar button shows and runs.
-struct ButtonSpec {
+struct ButtonDefinition {
   std::string command_id;
   std::string caption;
   std::string tooltip;
@@ -41,7 +41,8 @@ class cWrappedButton {
                  IMyEventInterface& callback);
 
   // A new temporary button on `controls`, wrapped.
-  static cWrappedButton Add(host::CommandBarControls& controls, const ButtonSpec& spec,
+  static cWrappedButton Add(host::CommandBarControls& controls,
+                            const ButtonDefinition& definition,
                             IMyEventInterface& callback);
 
   const std::shared_ptr<host::CommandBarControl>& Wrapped() const { return wrapped_; }
@@ -60,9 +61,9 @@ class ButtonPopup {
   ButtonPopup& operator=(const ButtonPopup&) = delete;
 
   // A temporary popup captioned `caption` at the end of `controls`, with one
-  // button per ButtonSpec, in order. A popup added before is removed first.
+  // button per ButtonDefinition, in order. A popup added before is removed first.
   void Add(host::CommandBarControls& controls, std::string caption,
-           const std::vector<ButtonSpec>& buttons, IMyEventInterface& callback);
+           const std::vector<ButtonDefinition>& buttons, IMyEventInterface& callback);
   // Deletes the popup and lets its buttons go.
   void Remove();
 

@@ -1,6 +1,5 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -17,6 +16,7 @@
 #include "case/CaseTestSupport.h"
 #include "case/frmSearch.h"
 #include "host/client/Application.h"
+#include "host/net/LoopbackHttpServer.h"
 #include "host/ui/Backstage.h"
 #include "host/ui/ScriptedRenderer.h"
 #include "settings/cGlobalSettings.h"
@@ -28,46 +28,6 @@ namespace {
 using host::FormAction;
 using host::MsgBoxResult;
 using host::ShownKind;
-
-// An update service on loopback: answers every POST with the text set, and
-// records what was asked.
-class UpdateService {
- public:
-  UpdateService() {
-    server_.Post(".*",
-                 [this](const httplib::Request& request, httplib::Response& response) {
-                   std::lock_guard lock(mutex_);
-                   targets_.push_back(request.method + " " + request.target);
-                   response.status = status_;
-                   response.set_content(answer_, "text/plain");
-                 });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-  }
-  ~UpdateService() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string Address() const { return "http://127.0.0.1:" + std::to_string(port_); }
-  void Answer(std::string text, int status = 200) {
-    std::lock_guard lock(mutex_);
-    answer_ = std::move(text);
-    status_ = status;
-  }
-  std::vector<std::string> Targets() {
-    std::lock_guard lock(mutex_);
-    return targets_;
-  }
-
- private:
-  httplib::Server server_;
-  std::thread thread_;
-  int port_ = 0;
-  std::mutex mutex_;
-  std::vector<std::string> targets_;
-  std::string answer_;
-  int status_ = 200;
-};
 
 class Commands : public testsupport::CaseTest {
  protected:
@@ -90,7 +50,7 @@ class Commands : public testsupport::CaseTest {
     return {};
   }
 
-  UpdateService service_;
+  testsupport::LoopbackHttpServer service_;
 };
 
 TEST_F(Commands, BackstageDocumentIsExactToTheCharacterInEnglishAndFrench) {
@@ -401,7 +361,7 @@ TEST_F(Commands, TheUpdateCheckOffersANewerVersionOnly) {
     EXPECT_EQ(Messages()[0], c.message);
     EXPECT_EQ(Opened(), c.download ? "https://www.zanvoro.invalid/download/" : "");
   }
-  EXPECT_EQ(service_.Targets().front(),
+  EXPECT_EQ(service_.Requests().front(),
             "POST /scriptslibrary/CheckNewUpdate.asp?app=VNH");
 
   // Nothing listens on a port that was bound and let go.

@@ -1,4 +1,3 @@
-#include <httplib.h>
 
 #include <chrono>
 #include <mutex>
@@ -6,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/net/LoopbackHttpServer.h"
 #include "host/store/Item.h"
 #include "host/store/MAPIFolder.h"
 #include "notify/NotifyTestSupport.h"
@@ -17,50 +17,6 @@
 
 namespace zanvoro {
 namespace {
-
-// An SMS gateway on loopback: records each request target and gives the
-// answer the test set, optionally after a stall.
-class LoopbackGateway {
- public:
-  LoopbackGateway() {
-    server_.Get(".*",
-                [this](const httplib::Request& request, httplib::Response& response) {
-                  std::lock_guard lock(mutex_);
-                  targets_.push_back(request.target);
-                  if (stall_)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-                  response.status = status_;
-                  response.set_content(answer_, "text/plain");
-                });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-  }
-  ~LoopbackGateway() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string Address() const { return "http://127.0.0.1:" + std::to_string(port_); }
-  void Answer(std::string text, int status = 200, bool stall = false) {
-    std::lock_guard lock(mutex_);
-    answer_ = std::move(text);
-    status_ = status;
-    stall_ = stall;
-  }
-  std::vector<std::string> Targets() {
-    std::lock_guard lock(mutex_);
-    return std::exchange(targets_, {});
-  }
-
- private:
-  httplib::Server server_;
-  std::thread thread_;
-  int port_ = 0;
-  std::mutex mutex_;
-  std::vector<std::string> targets_;
-  std::string answer_;
-  int status_ = 200;
-  bool stall_ = false;
-};
 
 class SmsService : public testsupport::NotifyTest {
  protected:
@@ -81,7 +37,7 @@ class SmsService : public testsupport::NotifyTest {
   void UseGateway(int number) {
     SetSetting("sdoSMSGatewayName", SmsGateways()[number - 1].identifier);
   }
-  LoopbackGateway gateway_;
+  testsupport::LoopbackHttpServer gateway_;
 };
 
 TEST_F(SmsService, EveryGatewayGetsItsRequestAndReadsItsAnswer) {

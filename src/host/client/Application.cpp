@@ -37,7 +37,7 @@ void Application::RunInBatch(const EventLoop::Task& task) {
     Application& app;
     ~EndWhenDue() {
       if (!app.batch_) return;
-      if (!app.loop_->HasPending() || ++app.batch_tasks_ >= 64 ||
+      if (++app.batch_tasks_ >= 64 ||
           std::chrono::steady_clock::now() - app.batch_begun_ >
               std::chrono::milliseconds(50)) {
         app.batch_.reset();

@@ -59,7 +59,6 @@ struct EventLoop::State {
   std::map<TimerId, Timer> timers;
   TimerId next_timer_id = 1;
   bool in_task = false;
-  size_t turn_left = 0;  // tasks of the running turn not run yet
   std::function<void(const Task&)> wrapper;
   std::function<void()> settle;
 
@@ -95,7 +94,6 @@ struct EventLoop::State {
     while (!batch.empty()) {
       Task task = std::move(batch.front());
       batch.pop_front();
-      turn_left = batch.size();
       RunTask(task);
       ++ran;
       if (on_quit == OnQuit::Stop && quit.load()) {
@@ -105,7 +103,6 @@ struct EventLoop::State {
           queue.push_front(std::move(batch.back()));
           batch.pop_back();
         }
-        turn_left = 0;
         return ran;
       }
     }
@@ -218,10 +215,6 @@ void EventLoop::SetTaskWrapper(std::function<void(const Task&)> wrapper,
                                std::function<void()> settle) {
   state_->wrapper = std::move(wrapper);
   state_->settle = std::move(settle);
-}
-
-bool EventLoop::HasPending() const {
-  return state_->turn_left > 0 || state_->HasQueued();
 }
 
 void EventLoop::Post(Task task) {

@@ -60,8 +60,6 @@ class EventLoop {
   // functions remove them. Loop thread only.
   void SetTaskWrapper(std::function<void(const Task&)> wrapper,
                       std::function<void()> settle);
-  // Whether more tasks wait to run now (queued, or left in this turn).
-  bool HasPending() const;
 
  private:
   struct State;

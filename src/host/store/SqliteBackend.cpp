@@ -192,12 +192,7 @@ std::vector<ChangeRow> SqliteBackend::ChangesAfter(int64_t seq) {
 
 bool SqliteBackend::BeginBatch() { return impl_->BeginBatch(); }
 
-void SqliteBackend::EndBatch(bool commit) {
-  if (commit)
-    impl_->CommitBatch();
-  else
-    impl_->RollbackBatch();
-}
+void SqliteBackend::CommitBatch() { impl_->CommitBatch(); }
 
 bool SqliteBackend::ChangedElsewhere() {
   SqliteQuery q(*impl_, "PRAGMA data_version");

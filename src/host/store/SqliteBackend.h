@@ -98,7 +98,7 @@ class SqliteBackend final : public StoreBackend {
   Recordset SelectTable(int64_t folder_id, const SqlSelect& select) override;
 
   bool BeginBatch() override;
-  void EndBatch(bool commit) override;
+  void CommitBatch() override;
 
   int64_t LastChangeSeq() override;
   std::vector<ChangeRow> ChangesAfter(int64_t seq) override;

@@ -99,13 +99,6 @@ void SqliteConnection::CommitBatch() {
   Fail(rc, "Storing a batch of changes");
 }
 
-void SqliteConnection::RollbackBatch() {
-  if (!in_batch) return;
-  in_batch = false;
-  if (!sqlite3_get_autocommit(db))
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-  RolledBack();
-}
 
 sqlite3_stmt* SqliteConnection::Prepare(const std::string& sql) {
   auto it = statements.find(sql);

@@ -56,7 +56,6 @@ struct SqliteConnection {
   // Commits the batch; when that fails it is rolled back and the error
   // raised.
   void CommitBatch();
-  void RollbackBatch();
 
   [[noreturn]] void Fail(int rc, std::string_view what) const;
   void Check(int rc, std::string_view what) const;

@@ -167,14 +167,14 @@ class StoreBackend : public QueryTarget {
   // Runs a compiled table query over one folder into a recordset.
   virtual Recordset SelectTable(int64_t folder_id, const SqlSelect& select) = 0;
 
-  // One transaction around the writes that follow until EndBatch, each
+  // One transaction around the writes that follow until CommitBatch, each
   // method's own transaction nested in it: one commit for many saves, and
   // all or nothing if the process dies. False (and no batch) when the store
   // cannot begin one now; the writes are then stored one by one.
   virtual bool BeginBatch() = 0;
   // Stores the batch (raising the error when that fails; nothing of it is
-  // stored then), or with `commit` false drops it.
-  virtual void EndBatch(bool commit) = 0;
+  // stored then).
+  virtual void CommitBatch() = 0;
 
   // Changes made by this and other sessions, for ItemAdd.
   virtual int64_t LastChangeSeq() = 0;

@@ -28,7 +28,7 @@ void CommitStores() {
   State().stores.clear();
   for (const auto& store : stores) {
     try {
-      store->Backend().EndBatch(true);
+      store->Backend().CommitBatch();
     } catch (const Error&) {
       // Rolled back: the next save of these items meets their stored state.
     }

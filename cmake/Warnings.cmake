@@ -18,9 +18,17 @@ function(zanvoro_library name)
   zanvoro_warnings(${name})
 endfunction()
 
-# One test executable per library: zanvoro_test(name SOURCES... DEPS...)
+# One test executable per library: zanvoro_test(name [POSTGRES] SOURCES...
+# DEPS...). POSTGRES: its tests run while the test run's PostgreSQL server
+# (tests/host/db/TestServer.h) is up.
+set(ZANVORO_TEST_PG_DIR ${CMAKE_BINARY_DIR}/pg-test)
 function(zanvoro_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "POSTGRES" "" "SOURCES;DEPS" ${ARGN})
+  set(server)
+  if(ARG_POSTGRES)
+    list(APPEND ARG_DEPS zanvoro_test_server)
+    set(server FIXTURES_REQUIRED postgres)
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
@@ -29,5 +37,5 @@ function(zanvoro_test name)
   # test framework's headers dominate each file's compile time.
   set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 4)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "ZANVORO_TEST=1")
+                       PROPERTIES ENVIRONMENT "ZANVORO_TEST=1" ${server})
 endfunction()

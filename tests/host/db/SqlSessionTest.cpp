@@ -5,6 +5,7 @@
 
 #include "host/db/Soci.h"
 #include "host/db/SqlSession.h"
+#include "host/db/TestServer.h"
 #include "host/os/TempDir.h"
 #include "runtime/Error.h"
 
@@ -29,10 +30,9 @@ TEST(SqlSession, ServerAddressesBecomeTheClientsKeywords) {
   EXPECT_EQ(ServerKeywords("postgres://db"), "host='db'");
 }
 
-TEST(SqlSession, ATransactionNotCommittedIsRolledBackAndFailuresNameTheCause) {
-  host::testsupport::TempDir dir;
-  const std::string file = (dir.Path() / "new folder" / "t.db").string();
-  auto session = OpenSession(file);
+// The same behaviour from a database file and from a database server.
+void ExpectRollbackAndNamedFailures(const std::string& location) {
+  auto session = OpenSession(location);
   RunScript(*session, "CREATE TABLE t(x INTEGER)\nSPLIT\nINSERT INTO t VALUES(1)");
   {
     Transaction kept(*session);
@@ -57,6 +57,25 @@ TEST(SqlSession, ATransactionNotCommittedIsRolledBackAndFailuresNameTheCause) {
   } catch (const Error& error) {
     EXPECT_EQ(error.Number(), err::kCallFailed);
     EXPECT_NE(error.Description().find("missing"), std::string::npos)
+        << error.Description();
+  }
+}
+
+TEST(SqlSession, ATransactionNotCommittedIsRolledBackAndFailuresNameTheCause) {
+  host::testsupport::TempDir dir;
+  ExpectRollbackAndNamedFailures((dir.Path() / "new folder" / "t.db").string());
+  host::testsupport::TestServerDatabase server;
+  if (!server.Available()) GTEST_SKIP() << "no PostgreSQL server for the tests";
+  ExpectRollbackAndNamedFailures(server.Location());
+}
+
+TEST(SqlSession, AnUnreachableServerIsAClearError) {
+  try {
+    OpenSession("postgresql://nobody@/none?host=/nonexistent-socket-dir&connect_timeout=2");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.Number(), err::kCallFailed);
+    EXPECT_NE(error.Description().find("postgresql://nobody@/none"), std::string::npos)
         << error.Description();
   }
 }

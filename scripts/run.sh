@@ -44,6 +44,22 @@ inbox="\\\\$(z profile show | sed -n 's/^store: mailbox "\(.*\)" .*/\1/p')\\Inbo
 z monitor add "$inbox" >/dev/null
 echo "helpdesk: $profile/helpdesk.zdb, monitoring $inbox"
 
+# The demo team: technicians (besides the profile's own user), problem types
+# with their categories, default technicians and SLAs, two SLAs counted in
+# service hours (Monday to Friday, 8 AM to 6 PM), statuses and two callers.
+demo=$(pwd)/resources/demo
+z lists export Technicians "$profile/technicians.csv" >/dev/null
+tail -n +2 "$demo/Technicians.csv" >>"$profile/technicians.csv"
+z lists import Technicians "$profile/technicians.csv" >/dev/null
+for list in ProblemCategories ProblemTypes SLAs StatusList Callers; do
+  z lists import "$list" "$demo/$list.csv" >/dev/null
+done
+while IFS='=' read -r key value; do
+  z settings set "$key" "$value" >/dev/null
+done <"$demo/settings.txt"
+echo "demo team: $(($(wc -l <"$profile/technicians.csv") - 1)) technicians," \
+  "$(($(wc -l <"$demo/ProblemTypes.csv") - 1)) problem types, 2 SLAs"
+
 # 2. The session, in the background.
 log=$profile/run.log
 "$bin/zanvoro" --profile "$profile" run >"$log" 2>&1 &
@@ -140,6 +156,13 @@ echo "== Cases (number, state, status, subject, caller, log entries, technicians
 z case list --closed |
   awk -F'\t' '{ printf "  #%-3s %-6s %-10s %-44s %-26s log: %-2s %s\n",
                 $1, $2, ($3 == "" ? "-" : $3), $4, $5, $6, ($7 == "" ? "-" : $7) }'
+echo
+echo "== Service levels (number, SLA, due date)"
+while IFS=$'\t' read -r number _; do
+  z case show "$number" |
+    awk -v n="$number" -F': ' '/^Service level:/ { sla = $2 } /^Due date:/ { due = $2 }
+      END { printf "  #%-3s %-10s due %s\n", n, (sla == "" ? "-" : sla), (due == "" ? "-" : due) }'
+done < <(z case list --closed)
 
 echo
 echo "== Case logs (replies threaded onto each case)"

@@ -265,10 +265,16 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
   for (const FieldDef* field : fields)
     field_at.push_back(field->property ? at(field->property) : 0);
   for (; !rows.Eof(); rows.MoveNext()) {
-    Date day = DatePart(CellDate(rows, date_text));
-    if (day < first || day > table.Days.End) continue;
+    // The store kept to the period already: the rows read here nearly all
+    // pass, so the case's dates are read first and each text parsed once.
     CaseDates dates{CellDate(rows, created), CellDate(rows, received),
                     CellDate(rows, due), CellDate(rows, closed)};
+    Date day = DatePart(date_text == created    ? dates.Created
+                        : date_text == received ? dates.Received
+                        : date_text == due      ? dates.Due
+                        : date_text == closed   ? dates.Closed
+                                                : CellDate(rows, date_text));
+    if (day < first || day > table.Days.End) continue;
     CaseDurations d = DurationsOf(dates, now);
     if (!PassesResolutionFilter(choices.Filter, d.Resolution)) continue;
     std::string technicians = CellText(rows.Value(technicians_at));

@@ -295,11 +295,13 @@ class Compiler {
       case ConditionKind::And:
       case ConditionKind::Or: {
         if (c.operands.empty()) break;
-        std::string joiner = c.kind == ConditionKind::And ? " AND " : " OR ";
+        const bool all = c.kind == ConditionKind::And;
         std::string sql = "(";
         for (size_t i = 0; i < c.operands.size(); ++i) {
-          if (i > 0) sql += joiner;
-          sql += Emit(c.operands[i], params);
+          if (i > 0) sql += all ? " AND " : " OR ";
+          size_t end = all ? SameUserProperty(c.operands, i) : i + 1;
+          sql += end > i + 1 ? EmitAll(c.operands, i, end, params) : Emit(c.operands[i], params);
+          i = end - 1;
         }
         return sql + ")";
       }
@@ -315,6 +317,39 @@ class Compiler {
     std::string placeholder = target_.Placeholder(next_placeholder_++);
     params.push_back(std::move(*bound));
     return "(" + target_.Comparison(column, c.op, placeholder) + ")";
+  }
+
+  // The end of the run of comparisons from `first` on that test one user
+  // property with literals of one kind ("[Case.DateCreated] >= a and
+  // [Case.DateCreated] < b"): the store tests them in one go.
+  size_t SameUserProperty(const std::vector<Condition>& operands, size_t first) const {
+    const Condition& head = operands[first];
+    if (head.kind != ConditionKind::Comparison) return first + 1;
+    size_t end = first + 1;
+    while (end < operands.size() && operands[end].kind == ConditionKind::Comparison &&
+           TextEquals(operands[end].property, head.property) &&
+           operands[end].value_kind == head.value_kind)
+      ++end;
+    if (end > first + 1 && !target_.Resolve(head.property, head.value_kind).user_property)
+      return first + 1;
+    return end;
+  }
+
+  std::string EmitAll(const std::vector<Condition>& operands, size_t first, size_t end,
+                      std::vector<Variant>& params) {
+    ResolvedColumn column = target_.Resolve(operands[first].property, operands[first].value_kind);
+    std::vector<std::pair<CompareOp, std::string>> bounds;
+    std::vector<Variant> values;
+    for (size_t i = first; i < end; ++i) {
+      std::optional<Variant> bound = BindValue(operands[i], column.kind);
+      if (!bound) return std::string(kNeverTrue);
+      values.push_back(std::move(*bound));
+    }
+    for (size_t i = first; i < end; ++i) {
+      bounds.emplace_back(operands[i].op, target_.Placeholder(next_placeholder_++));
+      params.push_back(std::move(values[i - first]));
+    }
+    return "(" + target_.AllComparisons(column, bounds) + ")";
   }
 
   const QueryTarget& target_;

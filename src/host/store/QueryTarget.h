@@ -7,6 +7,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace zanvoro::host {
 
@@ -37,6 +39,17 @@ class QueryTarget {
   // SQL for `column op <placeholder>`; text compares without regard to case.
   virtual std::string Comparison(const ResolvedColumn& column, CompareOp op,
                                  std::string_view placeholder) const = 0;
+  // SQL for all of `column op <placeholder>` at once (a range such as
+  // "from this date to that"). This joins each Comparison with AND; a
+  // backend that can test the bounds together overrides it.
+  virtual std::string AllComparisons(
+      const ResolvedColumn& column,
+      const std::vector<std::pair<CompareOp, std::string>>& bounds) const {
+    std::string sql;
+    for (const auto& [op, placeholder] : bounds)
+      sql += (sql.empty() ? "(" : " AND (") + Comparison(column, op, placeholder) + ")";
+    return sql;
+  }
   // The dialect's placeholder for the n-th bound value (1-based): "?" or "$n".
   virtual std::string Placeholder(size_t n) const = 0;
 };

@@ -107,6 +107,9 @@ class SqliteBackend final : public StoreBackend {
   ResolvedColumn Resolve(std::string_view name, ValueKind literal) const override;
   std::string Comparison(const ResolvedColumn& column, CompareOp op,
                          std::string_view placeholder) const override;
+  std::string AllComparisons(
+      const ResolvedColumn& column,
+      const std::vector<std::pair<CompareOp, std::string>>& bounds) const override;
   std::string Placeholder(size_t n) const override;
 
   // The connection and its cached statements; defined in the .cpp only.

@@ -1,5 +1,8 @@
 #include <cmath>
+#include <optional>
 #include <set>
+#include <unordered_map>
+#include <vector>
 
 #include "host/store/Recordset.h"
 #include "host/store/SqliteBackend.h"
@@ -524,52 +527,92 @@ std::vector<int64_t> SqliteBackend::SelectItemIds(const ItemSelection& selection
   return q.Rows([](const SqliteQuery& r) { return r.Int(0); });
 }
 
+namespace {
+
+// A value of a table query's column as the recordset holds it: NULL is
+// empty (a date column's is the empty date), integers fit the narrowest
+// type, booleans and dates are given their kind.
+Variant TableValue(SqliteQuery& q, int c, ValueKind kind) {
+  switch (q.Type(c)) {
+    case SQLITE_NULL:
+      return kind == ValueKind::Date ? Variant(Date::NoDate()) : Variant();
+    case SQLITE_INTEGER:
+      if (kind == ValueKind::Boolean) return Variant(q.Int(c) != 0);
+      if (q.Int(c) >= INT32_MIN && q.Int(c) <= INT32_MAX)
+        return Variant(static_cast<int32_t>(q.Int(c)));
+      return Variant(q.Int(c));
+    case SQLITE_FLOAT:
+      return kind == ValueKind::Date ? Variant(Date(q.Real(c))) : Variant(q.Real(c));
+    default:
+      return Variant(q.Text(c));
+  }
+}
+
+}  // namespace
+
 Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select) {
   EnsureSearchIndexes(*impl_);
-  std::string sql = "SELECT ";
-  for (size_t i = 0; i < select.column_sql.size(); ++i) {
-    if (i) sql += ", ";
-    sql += select.column_sql[i];
+  const size_t columns = select.column_sql.size();
+  std::vector<ValueKind> kinds;
+  for (size_t c = 0; c < columns; ++c)
+    kinds.push_back(c < select.field_names.size()
+                        ? Resolve(select.field_names[c], ValueKind::Text).kind
+                        : ValueKind::Text);
+  // User property columns are read from each item's run of properties in
+  // one pass instead of one look-up per column: by name id, the columns
+  // that show it and which value they show (text or number).
+  struct PropertyColumn {
+    size_t column;
+    bool number;
+  };
+  std::unordered_map<int64_t, std::vector<PropertyColumn>> by_name;
+  std::vector<int> main_column(columns, -1);  // the main query's column, or -1
+  std::string sql = "SELECT i.id";
+  int next = 1;
+  for (size_t c = 0; c < columns; ++c) {
+    int64_t name_id = 0;
+    std::string value_column;
+    if (ParseUserPropertySql(select.column_sql[c], name_id, value_column)) {
+      by_name[name_id].push_back({c, value_column == "num_value"});
+    } else {
+      sql += ", " + select.column_sql[c];
+      main_column[c] = next++;
+    }
   }
   sql += " FROM items i WHERE i.folder_id = ?1";
   if (!select.where.sql.empty()) sql += " AND (" + select.where.sql + ")";
   if (!select.order_by_sql.empty()) sql += " ORDER BY " + select.order_by_sql;
-  std::vector<ValueKind> kinds;
-  for (const std::string& name : select.field_names)
-    kinds.push_back(Resolve(name, ValueKind::Text).kind);
   SqliteQuery q(*impl_, sql);
   q.Bind(1, folder_id);
   for (size_t i = 0; i < select.where.params.size(); ++i)
     q.Bind(static_cast<int>(i + 2), select.where.params[i]);
+  std::optional<SqliteQuery> properties;
+  if (!by_name.empty())
+    properties.emplace(*impl_,
+                       "SELECT name_id, text_value, num_value FROM item_properties "
+                       "WHERE item_id = ?1");
   Recordset out(select.field_names);
-  int columns = static_cast<int>(select.column_sql.size());
   while (q.Step()) {
-    std::vector<Variant> values;
-    values.reserve(static_cast<size_t>(columns));
-    for (int c = 0; c < columns; ++c) {
-      ValueKind kind = c < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(c)]
-                                                          : ValueKind::Text;
-      switch (q.Type(c)) {
-        case SQLITE_NULL:
-          values.push_back(kind == ValueKind::Date ? Variant(Date::NoDate()) : Variant());
-          break;
-        case SQLITE_INTEGER:
-          if (kind == ValueKind::Boolean) {
-            values.push_back(Variant(q.Int(c) != 0));
-          } else if (q.Int(c) >= INT32_MIN && q.Int(c) <= INT32_MAX) {
-            values.push_back(Variant(static_cast<int32_t>(q.Int(c))));
-          } else {
-            values.push_back(Variant(q.Int(c)));
-          }
-          break;
-        case SQLITE_FLOAT:
-          values.push_back(kind == ValueKind::Date ? Variant(Date(q.Real(c)))
-                                                   : Variant(q.Real(c)));
-          break;
-        default:
-          values.push_back(Variant(q.Text(c)));
-          break;
+    std::vector<Variant> values(columns);
+    std::vector<bool> found(columns, false);
+    for (size_t c = 0; c < columns; ++c)
+      if (main_column[c] >= 0) {
+        values[c] = TableValue(q, main_column[c], kinds[c]);
+        found[c] = true;
       }
+    if (properties) {
+      properties->Reset();
+      properties->Bind(1, q.Int(0));
+      while (properties->Step()) {
+        auto it = by_name.find(properties->Int(0));
+        if (it == by_name.end()) continue;
+        for (const PropertyColumn& p : it->second) {
+          values[p.column] = TableValue(*properties, p.number ? 2 : 1, kinds[p.column]);
+          found[p.column] = true;
+        }
+      }
+      for (size_t c = 0; c < columns; ++c)
+        if (!found[c] && kinds[c] == ValueKind::Date) values[c] = Variant(Date::NoDate());
     }
     out.AddRow(std::move(values));
   }

@@ -77,6 +77,8 @@ std::string UserPropertySql(int64_t name_id, std::string_view column) {
          " AND p.item_id = i.id)";
 }
 
+}  // namespace
+
 bool ParseUserPropertySql(const std::string& sql, int64_t& name_id, std::string& column) {
   char col[16] = {};
   long long id = 0;
@@ -88,8 +90,6 @@ bool ParseUserPropertySql(const std::string& sql, int64_t& name_id, std::string&
   column = col;
   return column == kTextValue || column == kNumValue;
 }
-
-}  // namespace
 
 ResolvedColumn SqliteBackend::Resolve(std::string_view name, ValueKind literal) const {
   std::string_view user_name = name;
@@ -136,6 +136,23 @@ std::string SqliteBackend::Comparison(const ResolvedColumn& column, CompareOp op
     }
   }
   return column.sql + " " + OperatorSql(op) + " " + ph + collate;
+}
+
+std::string SqliteBackend::AllComparisons(
+    const ResolvedColumn& column,
+    const std::vector<std::pair<CompareOp, std::string>>& bounds) const {
+  int64_t name_id = 0;
+  std::string value_column;
+  if (!column.user_property || !ParseUserPropertySql(column.sql, name_id, value_column))
+    return QueryTarget::AllComparisons(column, bounds);
+  if (!impl_->searched.contains(name_id)) impl_->to_index.insert(name_id);
+  // One pass over the property's index for all the bounds.
+  std::string collate = column.kind == ValueKind::Text ? " COLLATE NOCASE" : "";
+  std::string sql = "i.id IN (SELECT p.item_id FROM item_properties p WHERE p.name_id = " +
+                    std::to_string(name_id);
+  for (const auto& [op, placeholder] : bounds)
+    sql += " AND p." + value_column + " " + OperatorSql(op) + " " + placeholder + collate;
+  return sql + ")";
 }
 
 std::string SqliteBackend::Placeholder(size_t n) const { return "?" + std::to_string(n); }

@@ -173,6 +173,16 @@ TEST_F(StoreQueryTest, TableQueryReturnsTheColumnsAskedNamedAsWritten) {
       "Select Subject from Folder where (LastModificationTime >= '1/1/2000' and "
       "LastModificationTime <= '12/31/2999 11:59 PM')");
   EXPECT_EQ(rs.RecordCount(), 3u);
+  // Both bounds of a range on one property, then a bound on another.
+  rs = folder_->ExecSQL(
+      "Select \"Case.CaseNumber\", Subject from Folder where \"Case.DueDate\" >= 39880 "
+      "and \"Case.DueDate\" < 39881.6 and \"Case.TimeSpent\" > 0 and Subject <> ''");
+  ASSERT_EQ(rs.RecordCount(), 1u);
+  EXPECT_EQ(rs.Fields("Case.CaseNumber").Value, Variant("42"));
+  rs = folder_->ExecSQL(
+      "Select Subject from Folder where \"Case.DueDate\" > 39879 and "
+      "\"Case.DueDate\" < 39880 or \"Case.CaseNumber\" = '43'");
+  EXPECT_EQ(rs.RecordCount(), 2u);
   rs = folder_->ExecSQL(
       "Select EntryID from Folder where Subject = 'Printer jam''; DELETE FROM items; "
       "--'");

@@ -162,6 +162,9 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
     std::string case_entry_id;
     const std::string prefix = SetPrefixCodeFromCaseID(case_number, case_entry_id);
 
+    // Without the History folder the mail keeps its markers and no more.
+    auto history = GetHistoryFolder();
+
     // The markers that say the mail belongs to the case.
     item->SetBillingInformation(case_number);
     item->SetFlagStatus(1);
@@ -172,7 +175,6 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
             : "Added to Support Case #" + case_number + " on '" + now + "'");
     if (GeneralSettingOn("sdoInsertIDPrefixCodeToOriginalEmail"))
       AppendCaseTag(*item, prefix, case_number);
-    item->Save();
 
     // Monitoring always files the mail itself (and may keep a copy in view
     // under "Processed Emails"); a user's command files it or a copy.
@@ -189,11 +191,12 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
       const char* direction = kind == MailKind::Outgoing ? "Sent" : "Received";
       item->SetBillingInformation(case_number);
       WriteItemProperty(*item, "EmailFlag", Variant(direction), VarType::String);
-      item->Save();
     }
-
-    // Without the History folder the mail keeps its markers and no more.
-    auto history = GetHistoryFolder();
+    // The mail filed into the History folder carries the case in its subject.
+    if (history && move)
+      item->SetSubject(HistorySubject(item->Subject(), prefix, case_number));
+    // One save for all the markers, before the case is touched.
+    item->Save();
     if (!history) return true;
     // The helpdesk's own mail is logged by whoever sent it.
     if (kind != MailKind::Outgoing)
@@ -202,8 +205,6 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
     std::shared_ptr<host::Item> history_item;
     std::shared_ptr<host::Item> in_view;
     if (move) {
-      item->SetSubject(HistorySubject(item->Subject(), prefix, case_number));
-      item->Save();
       try {
         history_item = item->Move(history);
       } catch (const Error& error) {

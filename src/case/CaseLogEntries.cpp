@@ -69,13 +69,17 @@ void cCase::MakeLogEntry(int32_t action, const std::shared_ptr<host::Item>& item
 
 void AddEmailLogEntry(std::string_view case_number, int32_t action) {
   Trap("CaseHelper.AddEmailLogEntry", [&] {
-    auto item = GetCaseItemFromID(case_number);
-    if (!item) return;
+    if (auto item = GetCaseItemFromID(case_number)) AddEmailLogEntry(*item, action);
+  });
+}
+
+void AddEmailLogEntry(host::Item& case_item, int32_t action) {
+  Trap("CaseHelper.AddEmailLogEntry", [&] {
     cLogsList log;
-    log.FromXML(ReadItemText(*item, caseprop::kLog));
+    log.FromXML(ReadItemText(case_item, caseprop::kLog));
     log.Add(NextLogEntry(log, action));
-    item->SetUnRead(true);
-    SaveLog(*item, log);
+    case_item.SetUnRead(true);
+    SaveLog(case_item, log);
   });
 }
 

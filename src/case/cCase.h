@@ -201,6 +201,8 @@ bool EnsureMapiUtils();
 // Appends a log entry for `action` to the case with number `case_number`
 // (found with GetCaseItemFromID), marks the item unread and saves it.
 void AddEmailLogEntry(std::string_view case_number, int32_t action);
+// The same for the case item in hand.
+void AddEmailLogEntry(host::Item& case_item, int32_t action);
 
 // Case IDs that need the case items (CaseID.h has the rest).
 // ExtractCaseID, accepting only numbers for which a case item exists.

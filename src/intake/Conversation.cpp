@@ -83,8 +83,15 @@ bool IsQuotedHistoryFrame(const host::HtmlElement& div) {
 void AddToConsolidatedConversation(std::string_view number, host::Item& mail,
                                    ConversationKind kind, std::string_view label) {
   Trap("CaseHelper.AddToConsolidatedConversation", [&] {
-    auto case_item = GetCaseItemFromID(number);
-    if (!case_item) return;
+    if (auto case_item = GetCaseItemFromID(number))
+      AddToConsolidatedConversation(*case_item, mail, kind, label);
+  });
+}
+
+void AddToConsolidatedConversation(host::Item& case_entry, host::Item& mail,
+                                   ConversationKind kind, std::string_view label) {
+  Trap("CaseHelper.AddToConsolidatedConversation", [&] {
+    host::Item* case_item = &case_entry;
     std::string case_body = case_item->HTMLBody();
     if (case_body.empty()) case_body = intake::PlainTextAsHtml(case_item->Body());
 

@@ -408,7 +408,8 @@ std::string ExtractInfoFromEmail(host::Item& item, host::Item& case_item) {
 }
 
 std::string CreateCase(const std::shared_ptr<host::Item>& item, std::string_view origin,
-                       const cMonitoredFolderData* folder_data, std::string* entry_id) {
+                       const cMonitoredFolderData* folder_data,
+                       std::shared_ptr<host::Item>* case_made) {
   return Trap("CaseHelper.CreateCase", std::string{}, [&]() -> std::string {
     if (!IsCompatibleMessageClass(*item)) return {};
     auto ongoing = GetOngoingFolder();
@@ -464,7 +465,7 @@ std::string CreateCase(const std::shared_ptr<host::Item>& item, std::string_view
     case_item->SetUnRead(true);
     case_item->SetMessageClass(kCaseMessageClass);
     case_item->Save();
-    if (entry_id) *entry_id = case_item->EntryID();
+    if (case_made) *case_made = case_item;
 
     if (!number.empty()) {
       cCase saved;

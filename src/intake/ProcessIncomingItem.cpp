@@ -357,7 +357,8 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
       ProcessCallerReply(item, case_id);
       number = case_id;
     } else {
-      number = CreateCase(item, origin, folder_data);
+      std::shared_ptr<host::Item> case_item;
+      number = CreateCase(item, origin, folder_data, &case_item);
       if (number.empty() || number == kOngoingRefused) {
         ClearBillingInformation(*item);
         if (number.empty()) {
@@ -367,7 +368,8 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
         }
       } else {
         AddEmailToCase(item, number, MailKind::NewCase,
-                       ConversationKind::ProblemDescription, AttachedBy::Monitoring);
+                       ConversationKind::ProblemDescription, AttachedBy::Monitoring, {},
+                       case_item);
       }
     }
 

@@ -92,11 +92,11 @@ bool IsExistingCaller(host::Item& item);
 // Makes a case from `item` (the steps of a new case, its notifications and
 // due-date entries). Returns the new case number; "" when no case was made
 // or it got no number; kOngoingRefused when the Ongoing folder refuses new
-// items (the user has been told). `entry_id`, when given, receives the new
-// case item's entry ID.
+// items (the user has been told). `case_made`, when given, receives the
+// new case item.
 std::string CreateCase(const std::shared_ptr<host::Item>& item, std::string_view origin,
                        const cMonitoredFolderData* folder_data,
-                       std::string* entry_id = nullptr);
+                       std::shared_ptr<host::Item>* case_made = nullptr);
 
 // Fills the caller, contact, technician, SLA, body, attachment and due-date
 // fields of `case_item` from `item` and saves it. Returns the caller's

@@ -78,18 +78,72 @@ bool CaseExists(std::string_view number) {
               [&] { return !number.empty() && GetCaseItemFromID(number) != nullptr; });
 }
 
+namespace {
+
+using CaseHandle = std::shared_ptr<host::Item>;
+
+// The case after the re-open a reply may bring: the same item, or the case
+// as the re-open left it in the Ongoing folder.
+CaseHandle ReopenOnReply(std::string_view number, CaseHandle case_item) {
+  Trap("CaseHelper.ReopenCaseOnReply", [&] {
+    if (GeneralSettingOn("tpoDontReopenCaseAutomatically")) return;
+    auto resolved = GetResolvedFolder();
+    if (!resolved) return;
+    // An open case of the number counts first; only a closed one returns.
+    if (!case_item || !SameFolder(case_item->Parent(), resolved)) return;
+    ReOpenCase(case_item, Confirm::DontAsk);
+    case_item = GetCaseItemFromID(number);
+  });
+  return case_item;
+}
+
+void NotifyOnReply(const CaseHandle& case_item, host::Item& item) {
+  Trap("CaseHelper.NotifyTechnicianWhenCallerReplies", [&] {
+    if (UCase(item.MessageClass()) != "IPM.NOTE") return;
+    if (!case_item) return;
+    cCase c;
+    if (!c.GetCaseFromOutlookItem(case_item, SaveUnsaved::No)) return;
+    case_item->SetUnRead(true);
+    case_item->Save();
+    // The technicians' mail reaches the case through its sent copy.
+    NotifyTechniciansOfCallerReply(c, item);
+  });
+}
+
+void EscalateOnReply(const CaseHandle& case_item) {
+  Trap("CaseHelper.EscalateCaseOnReply", [&] {
+    std::string status = GeneralSettingText("sdoCaseOptionStatusEscalatedCase");
+    if (status.empty() || !case_item) return;
+    if (!WriteItemProperty(*case_item, caseprop::kStatus, Variant(status),
+                           VarType::String))
+      return;
+    case_item->Save();
+  });
+}
+
+void CloseOnRequest(const CaseHandle& case_item) {
+  Trap("CaseHelper.CloseCaseOnRequest", [&] {
+    if (!case_item) return;
+    // The caller asked for it and nobody is there to fill in fields: the
+    // mandatory-field check is the technicians' when they close a case.
+    MarkComplete(case_item, MandatoryCheck::Skip);
+  });
+}
+
+}  // namespace
+
 bool ProcessCallerReply(const std::shared_ptr<host::Item>& item,
                         std::string_view number) {
   return Trap("CaseHelper.ProcessCallerReply", false, [&] {
     if (!item) return false;
     const bool close_requested = IsCloseRequest(*item);
-    ReopenCaseOnReply(number);
-    NotifyTechnicianWhenCallerReplies(number, *item);
+    CaseHandle case_item = ReopenOnReply(number, GetCaseItemFromID(number));
+    NotifyOnReply(case_item, *item);
     const bool added =
         AddEmailToCase(item, number, MailKind::Reply, ConversationKind::ReplyReceived,
-                       AttachedBy::Monitoring);
-    EscalateCaseOnReply(number);
-    if (close_requested) CloseCaseOnRequest(number);
+                       AttachedBy::Monitoring, {}, case_item);
+    EscalateOnReply(case_item);
+    if (close_requested) CloseOnRequest(case_item);
     return added;
   });
 }
@@ -105,62 +159,30 @@ bool IsCloseRequest(host::Item& item) {
 }
 
 void ReopenCaseOnReply(std::string_view number) {
-  Trap("CaseHelper.ReopenCaseOnReply", [&] {
-    if (GeneralSettingOn("tpoDontReopenCaseAutomatically")) return;
-    auto resolved = GetResolvedFolder();
-    if (!resolved) return;
-    // An open case of the number counts first; only a closed one returns.
-    auto item = GetCaseItemFromID(number);
-    if (!item || !SameFolder(item->Parent(), resolved)) return;
-    ReOpenCase(item, Confirm::DontAsk);
-  });
+  ReopenOnReply(number, GetCaseItemFromID(number));
 }
 
 void NotifyTechnicianWhenCallerReplies(std::string_view number, host::Item& item) {
-  Trap("CaseHelper.NotifyTechnicianWhenCallerReplies", [&] {
-    if (UCase(item.MessageClass()) != "IPM.NOTE") return;
-    auto case_item = GetCaseItemFromID(number);
-    if (!case_item) return;
-    cCase c;
-    if (!c.GetCaseFromOutlookItem(case_item, SaveUnsaved::No)) return;
-    case_item->SetUnRead(true);
-    case_item->Save();
-    // The technicians' mail reaches the case through its sent copy.
-    NotifyTechniciansOfCallerReply(c, item);
-  });
+  NotifyOnReply(GetCaseItemFromID(number), item);
 }
 
 void EscalateCaseOnReply(std::string_view number) {
-  Trap("CaseHelper.EscalateCaseOnReply", [&] {
-    std::string status = GeneralSettingText("sdoCaseOptionStatusEscalatedCase");
-    if (status.empty()) return;
-    auto case_item = GetCaseItemFromID(number);
-    if (!case_item) return;
-    if (!WriteItemProperty(*case_item, caseprop::kStatus, Variant(status),
-                           VarType::String))
-      return;
-    case_item->Save();
-  });
+  EscalateOnReply(GetCaseItemFromID(number));
 }
 
 void CloseCaseOnRequest(std::string_view number) {
-  Trap("CaseHelper.CloseCaseOnRequest", [&] {
-    auto case_item = GetCaseItemFromID(number);
-    if (!case_item) return;
-    // The caller asked for it and nobody is there to fill in fields: the
-    // mandatory-field check is the technicians' when they close a case.
-    MarkComplete(case_item, MandatoryCheck::Skip);
-  });
+  CloseOnRequest(GetCaseItemFromID(number));
 }
 
 bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view number,
                     MailKind kind, ConversationKind conversation, AttachedBy by,
-                    std::string_view label) {
+                    std::string_view label, std::shared_ptr<host::Item> case_item) {
   return Trap("CaseHelper.AddEmailToCase", false, [&] {
     if (!item || !IsMailOrPost(*item)) return false;
     const std::string case_number(number);
-    std::string case_entry_id;
-    const std::string prefix = SetPrefixCodeFromCaseID(case_number, case_entry_id);
+    if (!case_item) case_item = GetCaseItemFromID(case_number);
+    const std::string case_entry_id = case_item ? case_item->EntryID() : std::string();
+    const std::string prefix = case_item ? SetPrefixCodeFromCaseItem(*case_item) : "";
 
     // Without the History folder the mail keeps its markers and no more.
     auto history = GetHistoryFolder();
@@ -199,8 +221,8 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
     item->Save();
     if (!history) return true;
     // The helpdesk's own mail is logged by whoever sent it.
-    if (kind != MailKind::Outgoing)
-      AddEmailLogEntry(case_number, kind == MailKind::NewCase ? 13 : 12);
+    if (kind != MailKind::Outgoing && case_item)
+      AddEmailLogEntry(*case_item, kind == MailKind::NewCase ? 13 : 12);
 
     std::shared_ptr<host::Item> history_item;
     std::shared_ptr<host::Item> in_view;
@@ -241,7 +263,8 @@ bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view nu
         GeneralSettingOn("sdoConsolidatedConversationEnabled") &&
         (conversation != ConversationKind::Notification ||
          GeneralSettingOn("sdoConsolidatedConversationAddSnippeForAutoMessage"))) {
-      AddToConsolidatedConversation(case_number, *history_item, conversation, label);
+      if (case_item)
+        AddToConsolidatedConversation(*case_item, *history_item, conversation, label);
     }
     return true;
   });

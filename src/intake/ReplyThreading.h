@@ -43,7 +43,9 @@ bool CaseExists(std::string_view number);
 // attached (kind Reply), the status escalated
 // ("sdoCaseOptionStatusEscalatedCase"), the case closed when asked.
 // The close runs without the mandatory-field check: nobody is there to fill
-// in the fields. Returns whether the mail was attached.
+// in the fields. The case is found once and carried through every step
+// (found again only after a re-open moved it). Returns whether the mail was
+// attached.
 bool ProcessCallerReply(const std::shared_ptr<host::Item>& item, std::string_view number);
 
 // Whether the lower-cased subject or body asks to "close case" or "close
@@ -71,18 +73,23 @@ void CloseCaseOnRequest(std::string_view number);
 // When the move to History fails with err::kMoveFailed, the mail left
 // behind is marked "ALREADYPROCESSED", its subject cleared, and it is saved;
 // any other move failure ends the procedure with false. Without a History
-// folder the mail keeps its markers only.
+// folder the mail keeps its markers only. `case_item` is the case when the
+// caller holds it already; without it the case is found by its number.
 bool AddEmailToCase(const std::shared_ptr<host::Item>& item, std::string_view number,
                     MailKind kind, ConversationKind conversation, AttachedBy by,
-                    std::string_view label = {});
+                    std::string_view label = {},
+                    std::shared_ptr<host::Item> case_item = nullptr);
 
 // Puts the right-aligned "Support Case #<number>" link to the case item in
 // front of the mail's body and saves it.
 void EmbedCaseLink(host::Item& mail, std::string_view case_entry_id,
                    std::string_view number);
 
-// Adds `mail` to the case body of case `number` as an entry of `kind`.
+// Adds `mail` to the case body of case `number` (or of the case item in
+// hand) as an entry of `kind`, and saves the case.
 void AddToConsolidatedConversation(std::string_view number, host::Item& mail,
+                                   ConversationKind kind, std::string_view label = {});
+void AddToConsolidatedConversation(host::Item& case_item, host::Item& mail,
                                    ConversationKind kind, std::string_view label = {});
 
 // The framed header of a conversation entry. `mail_entry_id` links the

@@ -88,14 +88,13 @@ void AddToConsolidatedConversation(std::string_view number, host::Item& mail,
   });
 }
 
-void AddToConsolidatedConversation(host::Item& case_entry, host::Item& mail,
+void AddToConsolidatedConversation(host::Item& case_item, host::Item& mail,
                                    ConversationKind kind, std::string_view label) {
   Trap("CaseHelper.AddToConsolidatedConversation", [&] {
-    host::Item* case_item = &case_entry;
-    std::string case_body = case_item->HTMLBody();
-    if (case_body.empty()) case_body = intake::PlainTextAsHtml(case_item->Body());
+    std::string case_body = case_item.HTMLBody();
+    if (case_body.empty()) case_body = intake::PlainTextAsHtml(case_item.Body());
 
-    std::string mail_body = ConversationBody(mail, *case_item);
+    std::string mail_body = ConversationBody(mail, case_item);
     if (mail_body.empty()) return;
 
     std::string header = ConversationHeader(
@@ -107,24 +106,24 @@ void AddToConsolidatedConversation(host::Item& case_entry, host::Item& mail,
 
     if (kind == ConversationKind::Notification) {
       std::string entry = header + mail_body;
-      case_item->SetHTMLBody(newest_first ? InsertAfterBodyTag(entry, case_body)
+      case_item.SetHTMLBody(newest_first ? InsertAfterBodyTag(entry, case_body)
                                           : InsertBeforeBodyEnd(entry, case_body));
-      case_item->Save();
+      case_item.Save();
       return;
     }
 
     std::string entry = InsertAfterBodyTag(header, mail_body);
     if (GeneralSettingOn("sdoConsolidatedConversationAddAttachments")) {
-      std::string names = CopyBodyAndAttachments(mail, *case_item);
+      std::string names = CopyBodyAndAttachments(mail, case_item);
       if (GeneralSettingOn("sdoConsolidatedConversationAddAttachmentsSnippet") &&
           !names.empty()) {
         entry += "<br>\r\n" + AttachmentsSnippet(names);
       }
     }
     const std::string separator = "\r\n<BR>\r\n";
-    case_item->SetHTMLBody(newest_first ? entry + separator + case_body
+    case_item.SetHTMLBody(newest_first ? entry + separator + case_body
                                         : case_body + separator + entry);
-    case_item->Save();
+    case_item.Save();
   });
 }
 

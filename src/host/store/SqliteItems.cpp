@@ -591,28 +591,24 @@ Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select)
     properties.emplace(*impl_,
                        "SELECT name_id, text_value, num_value FROM item_properties "
                        "WHERE item_id = ?1");
+  // What a column shows for an item without the property.
+  std::vector<Variant> blank;
+  for (ValueKind kind : kinds)
+    blank.push_back(kind == ValueKind::Date ? Variant(Date::NoDate()) : Variant());
   Recordset out(select.field_names);
   while (q.Step()) {
-    std::vector<Variant> values(columns);
-    std::vector<bool> found(columns, false);
+    std::vector<Variant> values = blank;
     for (size_t c = 0; c < columns; ++c)
-      if (main_column[c] >= 0) {
-        values[c] = TableValue(q, main_column[c], kinds[c]);
-        found[c] = true;
-      }
+      if (main_column[c] >= 0) values[c] = TableValue(q, main_column[c], kinds[c]);
     if (properties) {
       properties->Reset();
       properties->Bind(1, q.Int(0));
       while (properties->Step()) {
         auto it = by_name.find(properties->Int(0));
         if (it == by_name.end()) continue;
-        for (const PropertyColumn& p : it->second) {
+        for (const PropertyColumn& p : it->second)
           values[p.column] = TableValue(*properties, p.number ? 2 : 1, kinds[p.column]);
-          found[p.column] = true;
-        }
       }
-      for (size_t c = 0; c < columns; ++c)
-        if (!found[c] && kinds[c] == ValueKind::Date) values[c] = Variant(Date::NoDate());
     }
     out.AddRow(std::move(values));
   }

@@ -126,14 +126,8 @@ std::string SqliteBackend::Comparison(const ResolvedColumn& column, CompareOp op
     if (column.sql == "NULL") return "0";
     int64_t name_id = 0;
     std::string value_column;
-    if (ParseUserPropertySql(column.sql, name_id, value_column)) {
-      if (!impl_->searched.contains(name_id)) impl_->to_index.insert(name_id);
-      // Driven by the property's partial index (its condition names the id
-      // literally so SQLite can use it), so a search never walks the folder.
-      return "i.id IN (SELECT p.item_id FROM item_properties p WHERE p.name_id = " +
-             std::to_string(name_id) + " AND p." + value_column + " " + OperatorSql(op) +
-             " " + ph + collate + ")";
-    }
+    if (ParseUserPropertySql(column.sql, name_id, value_column))
+      return AllComparisons(column, {{op, ph}});
   }
   return column.sql + " " + OperatorSql(op) + " " + ph + collate;
 }
@@ -146,7 +140,9 @@ std::string SqliteBackend::AllComparisons(
   if (!column.user_property || !ParseUserPropertySql(column.sql, name_id, value_column))
     return QueryTarget::AllComparisons(column, bounds);
   if (!impl_->searched.contains(name_id)) impl_->to_index.insert(name_id);
-  // One pass over the property's index for all the bounds.
+  // Driven by the property's partial index (its condition names the id
+  // literally so SQLite can use it), so a search never walks the folder;
+  // one pass over it for all the bounds.
   std::string collate = column.kind == ValueKind::Text ? " COLLATE NOCASE" : "";
   std::string sql = "i.id IN (SELECT p.item_id FROM item_properties p WHERE p.name_id = " +
                     std::to_string(name_id);

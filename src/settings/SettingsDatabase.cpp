@@ -444,6 +444,13 @@ bool UpgradeSettingsDatabase(soci::session& session, std::string_view location) 
 
 OpenedSettingsDatabase OpenSettingsDatabase(
     cMySettings& choice, const std::shared_ptr<host::MAPIFolder>& settings_folder) {
+  // A helpdesk without a "DBSettings" item reads as choice 0 with no folder:
+  // there is no database to open, and nothing to report.
+  if (choice.DBChoice == cMySettings::kChoiceDatabaseFile &&
+      Trim(choice.DatabaseInfo.Server).empty()) {
+    WriteTraceLog("No folder is set for the settings database file.");
+    return {};
+  }
   return Trap("DB.OpenSettingsDatabase", OpenedSettingsDatabase{}, [&] {
     if (choice.DBChoice == cMySettings::kChoiceDatabaseFile) return OpenFile(choice);
     if (choice.DBChoice == cMySettings::kChoiceDatabaseServer)

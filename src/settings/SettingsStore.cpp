@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "runtime/Error.h"
+#include "runtime/Text.h"
 #include "settings/SettingsDatabase.h"
 #include "settings/SettingsDatabaseStore.h"
 #include "settings/SettingsFolderStore.h"
@@ -42,6 +43,10 @@ std::unique_ptr<SettingsStore> MakeSettingsStore(
   }
   if (choice.DBChoice == cMySettings::kChoiceDatabaseFile ||
       choice.DBChoice == cMySettings::kChoiceDatabaseServer) {
+    if (choice.DBChoice == cMySettings::kChoiceDatabaseFile &&
+        Trim(choice.DatabaseInfo.Server).empty()) {
+      return nullptr;
+    }
     std::string location = SettingsDatabaseLocation(choice);
     // A database file is made at start-up only, never by opening it here.
     std::error_code ec;

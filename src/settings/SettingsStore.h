@@ -74,8 +74,8 @@ int32_t NextCounterValue(const cOutlookSettings& counters, std::string_view key)
 
 // The store `choice` names: the settings folder `settings_folder` for
 // DBChoice 2, the settings database for 0 and 1 (SettingsDatabaseStore);
-// nullptr for a missing folder or database file (the file is made at
-// start-up only). Raises the Error of a database that cannot be opened or
+// nullptr for a missing folder, database file (the file is made at
+// start-up only) or folder of the file (no "DBSettings" item says one). Raises the Error of a database that cannot be opened or
 // a choice without its folder or server.
 std::unique_ptr<SettingsStore> MakeSettingsStore(
     const cMySettings& choice, std::shared_ptr<host::MAPIFolder> settings_folder);

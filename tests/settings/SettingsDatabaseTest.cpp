@@ -18,6 +18,7 @@
 #include "settings/SettingsDatabase.h"
 #include "settings/SettingsDatabaseStore.h"
 #include "settings/cGlobalSettings.h"
+#include "settings/frmManagerSettings.h"
 
 namespace zanvoro {
 namespace {
@@ -367,6 +368,18 @@ TEST_P(SettingsServerTest, TestButtonSaysWhatItFound) {
   }
   EXPECT_EQ(TestServerConnectionText(choice),
             "Connection to SQL Server '" + choice.DatabaseInfo.Server + "' succeeded!");
+  // The database page's button says the same of what is typed there.
+  cGlobalSettings settings;
+  settings.MySettings = choice_;
+  renderer_->Script(
+      "frmManagerSettings",
+      {host::FormAction::Set("txtDatabaseName", "missing_db"),
+       host::FormAction::Click("cmdTest"), host::FormAction::Click("cmdClose")});
+  frmManagerSettings page(settings, 20);
+  page.Show(host::ShowMode::Modal);
+  EXPECT_TRUE(renderer_->Saw(
+      "Database 'missing_db' does not exist! WARNING: A new database would be created."));
+
   choice.DatabaseInfo.Server = dir_.File("no-server-here");
   EXPECT_EQ(TestServerConnectionText(choice),
             "Connection Failed! Make sure you have entered a valid instance name of your "

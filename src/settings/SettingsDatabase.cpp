@@ -127,15 +127,32 @@ void UpgradeShowingFailure(soci::session& session, const std::string& location) 
   }
 }
 
+// Whether the file holds any table at all (a file made empty is not a
+// database yet).
+bool FileHasTables(soci::session& session) {
+  return !QueryTexts(session, "SELECT name FROM sqlite_master WHERE type = 'table'")
+              .empty();
+}
+
 OpenedSettingsDatabase OpenFile(const cMySettings& choice) {
   std::string path = SettingsDatabaseLocation(choice);
-  std::error_code ec;
-  bool exists = fs::exists(path, ec);
   auto session = db::OpenSession(path);
   OpenedSettingsDatabase opened;
-  if (!exists) {
-    CreateSettingsTables(*session, path);
+  if (!FileHasTables(*session)) {
+    try {
+      CreateSettingsTables(*session, path);
+    } catch (const Error&) {
+      // Nothing was made in it; an empty file left behind would be taken for
+      // a database next time.
+      session.reset();
+      std::error_code ec;
+      if (fs::file_size(path, ec) == 0) fs::remove(path, ec);
+      throw;
+    }
     opened.created = true;
+  } else if (!IsSettingsDatabase(*session, path)) {
+    ShowCritical(NotValidText(path));
+    return opened;
   } else {
     UpgradeShowingFailure(*session, path);
   }
@@ -306,7 +323,36 @@ std::string SettingsDatabaseFile(const std::string& folder) {
   return current.string();
 }
 
+namespace {
+
+// A "postgresql://" address split at its database: what comes before it,
+// the database, and the query after it ("" or "?...").
+struct AddressParts {
+  std::string head;
+  std::string database;
+  std::string query;
+};
+
+AddressParts SplitAddress(const std::string& location) {
+  AddressParts parts;
+  size_t start = location.find("://");
+  start = start == std::string::npos ? 0 : start + 3;
+  size_t query = location.find('?', start);
+  if (query != std::string::npos) parts.query = location.substr(query);
+  std::string rest = location.substr(0, query);
+  size_t slash = rest.find('/', start);
+  parts.head = rest.substr(0, slash);
+  if (slash != std::string::npos) parts.database = rest.substr(slash + 1);
+  return parts;
+}
+
+}  // namespace
+
 std::string SettingsDatabaseName(const cMySettings& choice) {
+  if (db::BackendOf(choice.DBConnectionString) == db::SqlBackend::Postgresql) {
+    std::string name = SplitAddress(choice.DBConnectionString).database;
+    if (!name.empty()) return name;
+  }
   std::string name = Trim(choice.DatabaseInfo.DatabaseName);
   return name.empty() ? kDefaultSettingsDatabaseName : name;
 }
@@ -379,6 +425,10 @@ std::string SettingsDatabaseLocation(const cMySettings& choice) {
 }
 
 std::string SettingsServerLocation(const cMySettings& choice) {
+  if (db::BackendOf(choice.DBConnectionString) == db::SqlBackend::Postgresql) {
+    AddressParts parts = SplitAddress(choice.DBConnectionString);
+    return parts.head + "/postgres" + parts.query;
+  }
   return ServerAddress(choice, "postgres");
 }
 
@@ -413,6 +463,8 @@ void CreateSettingsTables(soci::session& session, std::string_view location) {
 }
 
 bool UpgradeSettingsDatabase(soci::session& session, std::string_view location) {
+  // Only a settings database is brought up to date.
+  if (!IsSettingsDatabase(session, location)) return false;
   db::SqlBackend backend = db::BackendOf(location);
   std::vector<std::string> statements;
   for (const char* table : {"tCustomField5List", "tCustomField6List"}) {

@@ -81,7 +81,8 @@ std::string SettingsDatabaseFile(const std::string& folder);
 // address). Raises Error(err::kInvalidProcedureCall) for a choice without
 // a folder or server, or fields the address cannot carry.
 std::string SettingsDatabaseLocation(const cMySettings& choice);
-// The database name of a server `choice` ("ZanvoroSettingsDB" when empty).
+// The database name of a server `choice`: the saved address's, else the
+// page's ("ZanvoroSettingsDB" when empty).
 std::string SettingsDatabaseName(const cMySettings& choice);
 // The server address of `choice` without a database (its maintenance
 // database "postgres").
@@ -100,7 +101,9 @@ void CreateSettingsTables(soci::session& session, std::string_view location);
 // tCustomField5List and tCustomField6List and the columns tCallers.SLA,
 // tCallers.AssociatedUsers, tProblemTypes.DefaultField, tProblemTypes.Code,
 // tProblemCategories.Code, tCallerDepartments.Code and tTechnicians.Code
-// where they are missing, all in one transaction: a failure leaves the
+// where they are missing, all in one transaction (a database without
+// tCounterSettings is no settings database and is left alone): a failure
+// leaves the
 // database as it was and raises. Returns whether anything was added; a
 // current database is left alone.
 bool UpgradeSettingsDatabase(soci::session& session, std::string_view location);
@@ -114,8 +117,10 @@ struct OpenedSettingsDatabase {
 
 // Opens the settings database of `choice` at start-up, as DBChoice 0 and 1
 // want it, and upgrades it:
-//   0: the file of SettingsDatabaseFile; when neither file is there,
-//      "ZanvoroSettings.mdb" is made with every table.
+//   0: the file of SettingsDatabaseFile; when neither file is there (or
+//      the one there holds no table yet), "ZanvoroSettings.mdb" is made
+//      with every table. A file with tables but no tCounterSettings is
+//      refused with the "is not a valid" message.
 //   1: a database that opens and has tCounterSettings is used. One that
 //      opens without it is refused with the "is not a valid" message. When
 //      the database cannot be opened the user is asked whether to continue

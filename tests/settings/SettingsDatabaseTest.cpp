@@ -418,6 +418,8 @@ TEST(SettingsDatabaseServer, PageFieldsMakeTheServerAddress) {
   EXPECT_THROW(SettingsDatabaseLocation(choice), Error);
   choice.DBConnectionString = "postgresql://me@srv/helpdesk";
   EXPECT_EQ(SettingsDatabaseLocation(choice), "postgresql://me@srv/helpdesk");
+  EXPECT_EQ(SettingsDatabaseName(choice), "helpdesk");
+  EXPECT_EQ(SettingsServerLocation(choice), "postgresql://me@srv/postgres");
 }
 
 }  // namespace

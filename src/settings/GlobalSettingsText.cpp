@@ -81,6 +81,63 @@ void cGlobalSettings::ListFromText(SettingsList list, std::string_view text) {
   if (cSingleList* single = SingleList(list)) single->FromString(text, kLineBreak);
 }
 
+Array2D cGlobalSettings::ListToArray(SettingsList list) const {
+  switch (list) {
+    case L::Technicians:
+      return Technicians.ToArray();
+    case L::Callers:
+      return Callers.ToArray();
+    case L::Assets:
+      return Assets.ToArray();
+    case L::FAQs:
+      return FAQs.ToArray();
+    case L::ProblemTypes:
+      return ProblemTypes.ToArray();
+    case L::CallerDepartments:
+      return CallerDepartments.ToArray();
+    case L::ProblemCategories:
+      return ProblemCategories.ToArray();
+    case L::SLAs:
+      return SLAs.ToArray();
+    default:
+      break;
+  }
+  const cSingleList* single = SingleList(list);
+  return single ? single->ToArray() : Array2D{};
+}
+
+void cGlobalSettings::ListFromArray(SettingsList list, const Array2D& array) {
+  switch (list) {
+    case L::Technicians:
+      Technicians.FromArray(array);
+      return;
+    case L::Callers:
+      Callers.FromArray(array);
+      return;
+    case L::Assets:
+      Assets.FromArray(array);
+      return;
+    case L::FAQs:
+      FAQs.FromArray(array);
+      return;
+    case L::ProblemTypes:
+      ProblemTypes.FromArray(array);
+      return;
+    case L::CallerDepartments:
+      CallerDepartments.FromArray(array);
+      return;
+    case L::ProblemCategories:
+      ProblemCategories.FromArray(array);
+      return;
+    case L::SLAs:
+      SLAs.FromArray(array);
+      return;
+    default:
+      break;
+  }
+  if (cSingleList* single = SingleList(list)) single->FromArray(array);
+}
+
 cSingleList* cGlobalSettings::SingleList(SettingsList list) {
   switch (list) {
     case L::StatusList:

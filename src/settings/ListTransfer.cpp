@@ -131,8 +131,35 @@ std::string FieldProblem(const Column& column, const std::string& value) {
   return {};
 }
 
-// The key a record files under in `list`, as the list itself keys it.
-std::string RecordKey(SettingsList list, const std::vector<std::string>& fields) {
+Array2D ArrayOf(const std::vector<CsvRecord>& records, size_t columns) {
+  Array2D array(records.size() - 1, columns);
+  for (size_t r = 1; r < records.size(); ++r) {
+    for (size_t c = 0; c < columns; ++c)
+      array.Set(r - 1, c, Variant(records[r].fields[c]));
+  }
+  return array;
+}
+
+std::string ExportArray(const Array2D& array, std::string csv) {
+  for (size_t r = 0; r < array.Rows(); ++r) {
+    std::vector<std::string> fields;
+    for (size_t c = 0; c < array.Columns(); ++c)
+      fields.push_back(CellText(array.At(r, c)));
+    csv += WriteCsvRecord(fields);
+  }
+  return csv;
+}
+
+std::string ExportKeyValues(const cOutlookSettings& settings, std::string csv) {
+  for (const auto& entry : settings) {
+    csv += WriteCsvRecord({entry.Value().KeyID, entry.Value().KeyVal});
+  }
+  return csv;
+}
+
+}  // namespace
+
+std::string ListKeyOfFields(SettingsList list, const std::vector<std::string>& fields) {
   switch (list) {
     case L::Technicians:
       return cTechnician::FromTextFields(fields).ListKey();
@@ -156,36 +183,6 @@ std::string RecordKey(SettingsList list, const std::vector<std::string>& fields)
       return Trim(fields.at(0));
   }
 }
-
-Array2D ArrayOf(const std::vector<CsvRecord>& records, size_t columns) {
-  Array2D array(records.size() - 1, columns);
-  for (size_t r = 1; r < records.size(); ++r) {
-    for (size_t c = 0; c < columns; ++c)
-      array.Set(r - 1, c, Variant(records[r].fields[c]));
-  }
-  return array;
-}
-
-template <class List>
-std::string ExportArray(const List& list, std::string csv) {
-  Array2D array = list.ToArray();
-  for (size_t r = 0; r < array.Rows(); ++r) {
-    std::vector<std::string> fields;
-    for (size_t c = 0; c < array.Columns(); ++c)
-      fields.push_back(CellText(array.At(r, c)));
-    csv += WriteCsvRecord(fields);
-  }
-  return csv;
-}
-
-std::string ExportKeyValues(const cOutlookSettings& settings, std::string csv) {
-  for (const auto& entry : settings) {
-    csv += WriteCsvRecord({entry.Value().KeyID, entry.Value().KeyVal});
-  }
-  return csv;
-}
-
-}  // namespace
 
 std::optional<SettingsList> TransferListFromName(std::string_view name) {
   std::optional<SettingsList> list = SettingsListFromName(name);
@@ -218,33 +215,9 @@ std::string ExportListCsv(const cGlobalSettings& settings, SettingsList list) {
                 "ListTransfer");
   }
   std::string csv = WriteCsvRecord(TransferColumns(list));
-  switch (list) {
-    case L::Technicians:
-      return ExportArray(settings.Technicians, csv);
-    case L::Callers:
-      return ExportArray(settings.Callers, csv);
-    case L::ProblemTypes:
-      return ExportArray(settings.ProblemTypes, csv);
-    case L::CallerDepartments:
-      return ExportArray(settings.CallerDepartments, csv);
-    case L::ProblemCategories:
-      return ExportArray(settings.ProblemCategories, csv);
-    case L::Assets:
-      return ExportArray(settings.Assets, csv);
-    case L::SLAs:
-      return ExportArray(settings.SLAs, csv);
-    case L::FAQs:
-      return ExportArray(settings.FAQs, csv);
-    case L::GeneralSettings:
-      return ExportKeyValues(settings.GeneralSettings, csv);
-    case L::CounterSettings:
-      return ExportKeyValues(settings.CounterSettings, csv);
-    default:
-      break;
-  }
-  const cSingleList* single = settings.SingleList(list);
-  for (const std::string& item : single->Items()) csv += WriteCsvRecord({item});
-  return csv;
+  if (list == L::GeneralSettings) return ExportKeyValues(settings.GeneralSettings, csv);
+  if (list == L::CounterSettings) return ExportKeyValues(settings.CounterSettings, csv);
+  return ExportArray(settings.ListToArray(list), csv);
 }
 
 void ImportListCsv(cGlobalSettings& settings, SettingsList list, std::string_view csv) {
@@ -282,7 +255,7 @@ void ImportListCsv(cGlobalSettings& settings, SettingsList list, std::string_vie
       }
     }
     if (!fields_ok) continue;
-    std::string key = RecordKey(list, record.fields);
+    std::string key = ListKeyOfFields(list, record.fields);
     auto [it, added] = first_line.emplace(LCase(key), record.line);
     if (!added) {
       problems.push_back(where + "\"" + key + "\" is already on line " +
@@ -303,36 +276,7 @@ void ImportListCsv(cGlobalSettings& settings, SettingsList list, std::string_vie
         std::move(values);
     return;
   }
-  Array2D array = ArrayOf(records, columns.size());
-  switch (list) {
-    case L::Technicians:
-      settings.Technicians.FromArray(array);
-      return;
-    case L::Callers:
-      settings.Callers.FromArray(array);
-      return;
-    case L::ProblemTypes:
-      settings.ProblemTypes.FromArray(array);
-      return;
-    case L::CallerDepartments:
-      settings.CallerDepartments.FromArray(array);
-      return;
-    case L::ProblemCategories:
-      settings.ProblemCategories.FromArray(array);
-      return;
-    case L::Assets:
-      settings.Assets.FromArray(array);
-      return;
-    case L::SLAs:
-      settings.SLAs.FromArray(array);
-      return;
-    case L::FAQs:
-      settings.FAQs.FromArray(array);
-      return;
-    default:
-      break;
-  }
-  settings.SingleList(list)->FromArray(array);
+  settings.ListFromArray(list, ArrayOf(records, columns.size()));
 }
 
 }  // namespace zanvoro

@@ -34,6 +34,11 @@ std::vector<std::string> TransferListNames();
 // The column names of `list`'s file.
 std::vector<std::string> TransferColumns(SettingsList list);
 
+// The key an entry of `list` with `fields` (in text-form order; KeyID and
+// KeyVal for the key/value stores, the name first for the templates) files
+// under, as the list itself keys it.
+std::string ListKeyOfFields(SettingsList list, const std::vector<std::string>& fields);
+
 std::string ExportListCsv(const cGlobalSettings& settings, SettingsList list);
 void ImportListCsv(cGlobalSettings& settings, SettingsList list, std::string_view csv);
 

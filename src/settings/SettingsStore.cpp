@@ -1,9 +1,14 @@
 #include "settings/SettingsStore.h"
 
+#include <filesystem>
 #include <limits>
 #include <string>
+#include <system_error>
 
 #include "runtime/Error.h"
+#include "runtime/Text.h"
+#include "settings/SettingsDatabase.h"
+#include "settings/SettingsDatabaseStore.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/cGlobalSettings.h"
 #include "settings/cMySettings.h"
@@ -36,7 +41,21 @@ std::unique_ptr<SettingsStore> MakeSettingsStore(
   if (choice.DBChoice == cMySettings::kChoiceSettingsFolder && settings_folder) {
     return std::make_unique<SettingsFolderStore>(std::move(settings_folder));
   }
-  // The settings database (a file or a server) plugs in here.
+  if (choice.DBChoice == cMySettings::kChoiceDatabaseFile ||
+      choice.DBChoice == cMySettings::kChoiceDatabaseServer) {
+    if (choice.DBChoice == cMySettings::kChoiceDatabaseFile &&
+        Trim(choice.DatabaseInfo.Server).empty()) {
+      return nullptr;
+    }
+    std::string location = SettingsDatabaseLocation(choice);
+    // A database file is made at start-up only, never by opening it here.
+    std::error_code ec;
+    if (choice.DBChoice == cMySettings::kChoiceDatabaseFile &&
+        !std::filesystem::exists(location, ec)) {
+      return nullptr;
+    }
+    return std::make_unique<SettingsDatabaseStore>(std::move(location));
+  }
   return nullptr;
 }
 

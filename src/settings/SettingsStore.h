@@ -73,8 +73,10 @@ class SettingsStore {
 int32_t NextCounterValue(const cOutlookSettings& counters, std::string_view key);
 
 // The store `choice` names: the settings folder `settings_folder` for
-// DBChoice 2; nullptr for a settings database, which this build cannot open
-// (loading from it then fails and saving raises), and for a missing folder.
+// DBChoice 2, the settings database for 0 and 1 (SettingsDatabaseStore);
+// nullptr for a missing folder, database file (the file is made at
+// start-up only) or folder of the file (no "DBSettings" item says one). Raises the Error of a database that cannot be opened or
+// a choice without its folder or server.
 std::unique_ptr<SettingsStore> MakeSettingsStore(
     const cMySettings& choice, std::shared_ptr<host::MAPIFolder> settings_folder);
 

@@ -10,6 +10,7 @@
 #include "runtime/Variant.h"
 #include "settings/DefaultTemplates.h"
 #include "settings/NewHelpdeskSettings.h"
+#include "settings/SettingsDatabase.h"
 #include "settings/SettingsFolderStore.h"
 #include "settings/SettingsSections.h"
 #include "settings/SettingsStore.h"
@@ -91,6 +92,12 @@ bool cGlobalSettings::LoadSettingsFromDB() {
   return Trap("Global.LoadSettingsFromDB", false, [&] {
     std::unique_ptr<SettingsStore> store = OpenStore();
     if (!store || !store->HasSettings()) return false;
+    if (NewDatabase) {
+      // A database made at this start-up starts with the initial settings.
+      NewDatabase = false;
+      store.reset();
+      return LoadInitialSettingsToNewDB();
+    }
     store->ReadLists(*this, SettingsLoadOrder(CountersAt::First));
     return true;
   });
@@ -102,9 +109,15 @@ bool cGlobalSettings::LoadDBSettings() {
     GetDateTimeFormat();
     ReadUserRegistryValues();
     MySettings.ReadDBSettingsItem(SettingsFolder());
-    bool loaded = MySettings.DBChoice == cMySettings::kChoiceSettingsFolder
-                      ? LoadSettingsFromOutlook()
-                      : LoadSettingsFromDB();
+    bool loaded = false;
+    if (MySettings.DBChoice == cMySettings::kChoiceSettingsFolder) {
+      NewDatabase = false;
+      loaded = LoadSettingsFromOutlook();
+    } else {
+      OpenedSettingsDatabase opened = OpenSettingsDatabase(MySettings, SettingsFolder());
+      NewDatabase = opened.created;
+      loaded = opened.usable && LoadSettingsFromDB();
+    }
     if (loaded) {
       // The service hours and the default message templates of the interface
       // language are taken from here by their subsystems.

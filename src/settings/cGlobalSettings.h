@@ -125,6 +125,9 @@ class cGlobalSettings {
   Dictionary<std::string> UserValues;
   // The store choice read at the last load.
   cMySettings MySettings;
+  // Set when the settings database was made at this start-up: the next
+  // load writes the initial settings into it instead of reading.
+  bool NewDatabase = false;
 
   void unloadProblemTypes();
   void LoadProblemTypeCollection();
@@ -223,6 +226,11 @@ class cGlobalSettings {
   // The store's side: a list's stored text form, and reading one.
   std::string ListText(SettingsList list) const;
   void ListFromText(SettingsList list, std::string_view text);
+  // The array form of a reference list (a keyed or single list, fields in
+  // text-form order), and replacing one from it; an empty array for the
+  // key/value stores and the templates, which have none.
+  Array2D ListToArray(SettingsList list) const;
+  void ListFromArray(SettingsList list, const Array2D& array);
 
   // The Settings folder the services name; nullptr when there is none.
   std::shared_ptr<host::MAPIFolder> SettingsFolder() const;

@@ -1,12 +1,16 @@
 #include "settings/frmManagerSettings.h"
 
+#include <optional>
+
 #include "errors/Trap.h"
+#include "errors/modErroHandling.h"
 #include "host/ui/CommandButton.h"
 #include "host/ui/Label.h"
 #include "host/ui/MsgBox.h"
 #include "host/ui/TextBox.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
+#include "settings/SettingsDatabase.h"
 #include "settings/cGlobalSettings.h"
 #include "text/Phrases.h"
 
@@ -165,6 +169,11 @@ frmManagerSettings::frmManagerSettings(cGlobalSettings& settings, int32_t page)
       if (saved_) Unload();
     });
   });
+  if (page_ == kDatabasePage) {
+    auto& test = Add<host::CommandButton>("cmdTest");
+    test.SetCaption("Test");
+    test.OnClick([this] { Trap("ManagerSettings.cmdTest", [&] { TestConnection(); }); });
+  }
   auto& close = Add<host::CommandButton>("cmdClose");
   close.SetCaption("Close");
   close.OnClick([this] { Unload(); });
@@ -191,6 +200,51 @@ std::string frmManagerSettings::Value(const std::string& option) const {
   return setting ? setting->KeyVal : std::string();
 }
 
+std::optional<cMySettings> frmManagerSettings::TypedChoice() {
+  auto typed = [&](const std::string& option) {
+    return Get<host::TextBox>("txt" + option).Text();
+  };
+  cMySettings choice = settings_.MySettings;
+  for (const char* number : {"DBChoice", "Security"}) {
+    std::string text = Trim(typed(number));
+    if (!IsNumeric(text)) {
+      host::MsgBox(std::string(number) + " must be a number.", host::MsgBoxButtons::OK,
+                   host::MsgBoxIcon::Exclamation);
+      return std::nullopt;
+    }
+  }
+  choice.DBChoice = CLng(Variant(Trim(typed("DBChoice"))));
+  if (choice.DBChoice < cMySettings::kChoiceDatabaseFile ||
+      choice.DBChoice > cMySettings::kChoiceSettingsFolder) {
+    host::MsgBox(
+        "DBChoice must be 0 (a database file), 1 (a database server) or 2 "
+        "(the settings folder).",
+        host::MsgBoxButtons::OK, host::MsgBoxIcon::Exclamation);
+    return std::nullopt;
+  }
+  choice.DBConnectionString = typed("DBConnectionString");
+  choice.DatabaseInfo.Server = typed("Server");
+  choice.DatabaseInfo.DatabaseName = typed("DatabaseName");
+  choice.DatabaseInfo.Security = CLng(Variant(Trim(typed("Security"))));
+  choice.DatabaseInfo.UserName = typed("UserName");
+  choice.DatabaseInfo.Password = typed("Password");
+  return choice;
+}
+
+void frmManagerSettings::TestConnection() {
+  std::optional<cMySettings> choice = TypedChoice();
+  if (!choice) return;
+  if (choice->DBChoice != cMySettings::kChoiceDatabaseServer) {
+    host::MsgBox("Only a database server (DBChoice 1) can be tested.",
+                 host::MsgBoxButtons::OK, host::MsgBoxIcon::Information,
+                 host::MsgBoxDefault::Button1, kApplicationTitle);
+    return;
+  }
+  host::MsgBox(TestServerConnectionText(*choice), host::MsgBoxButtons::OK,
+               host::MsgBoxIcon::Information, host::MsgBoxDefault::Button1,
+               kApplicationTitle);
+}
+
 bool frmManagerSettings::SaveOptions() {
   auto typed = [&](const std::string& option) {
     return Get<host::TextBox>("txt" + option).Text();
@@ -202,32 +256,9 @@ bool frmManagerSettings::SaveOptions() {
     return true;
   }
   if (page_ == kDatabasePage) {
-    cMySettings choice = settings_.MySettings;
-    for (const char* number : {"DBChoice", "Security"}) {
-      std::string text = Trim(typed(number));
-      if (!IsNumeric(text)) {
-        host::MsgBox(std::string(number) + " must be a number.", host::MsgBoxButtons::OK,
-                     host::MsgBoxIcon::Exclamation);
-        return false;
-      }
-    }
-    choice.DBChoice = CLng(Variant(Trim(typed("DBChoice"))));
-    if (choice.DBChoice < cMySettings::kChoiceDatabaseFile ||
-        choice.DBChoice > cMySettings::kChoiceSettingsFolder) {
-      host::MsgBox(
-          "DBChoice must be 0 (a database file), 1 (a database server) or 2 "
-          "(the settings folder).",
-          host::MsgBoxButtons::OK, host::MsgBoxIcon::Exclamation);
-      return false;
-    }
-    choice.DBConnectionString = typed("DBConnectionString");
-    choice.DatabaseInfo.Server = typed("Server");
-    choice.DatabaseInfo.DatabaseName = typed("DatabaseName");
-    choice.DatabaseInfo.Security = CLng(Variant(Trim(typed("Security"))));
-    choice.DatabaseInfo.UserName = typed("UserName");
-    choice.DatabaseInfo.Password = typed("Password");
-    if (!choice.SaveDBSettingsItem(settings_.SettingsFolder())) return false;
-    settings_.MySettings = choice;
+    std::optional<cMySettings> choice = TypedChoice();
+    if (!choice || !choice->SaveDBSettingsItem(settings_.SettingsFolder())) return false;
+    settings_.MySettings = *choice;
     return true;
   }
   if (options_.empty()) return true;

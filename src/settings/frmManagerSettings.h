@@ -7,7 +7,8 @@
 //
 // Most pages show general settings shared by every technician; page 10
 // (personal settings) shows this user's registry values, and page 20 (the
-// settings data source) the helpdesk's store choice. A page without options
+// settings data source) the helpdesk's store choice, with a test button
+// (cmdTest) that says what the typed server choice finds. A page without options
 // of its own says so in lblInfo.
 //
 // Every handler follows the failure convention ("ManagerSettings.<control>").
@@ -15,10 +16,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/ui/Form.h"
+#include "settings/cMySettings.h"
 
 namespace zanvoro {
 
@@ -40,6 +43,11 @@ class frmManagerSettings : public host::Form {
  private:
   std::string Value(const std::string& option) const;
   bool SaveOptions();
+  // The store choice as typed on the database page; nullopt (and told)
+  // when a number field is not a number or the choice is out of range.
+  std::optional<cMySettings> TypedChoice();
+  // The database page's test button (cmdTest): what a server choice finds.
+  void TestConnection();
 
   cGlobalSettings& settings_;
   int32_t page_;

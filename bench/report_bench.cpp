@@ -147,10 +147,11 @@ int Run(const std::filesystem::path& dir, int count) {
       start = Clock::now();
       const double cpu = CpuSeconds();
       ReportTable table = RunReportSection(kind, choices, now);
+      const double query = Seconds(Clock::now() - start);
       std::string html = ReportSectionHtml(table);
-      std::printf("report_%s_%s: %.3f s (cpu %.3f s, %zu rows, %.1f MB of HTML)\n",
+      std::printf("report_%s_%s: %.3f s (cpu %.3f s, table %.3f s, %zu rows, %.1f MB of HTML)\n",
                   ReportKindKey(kind), name, Seconds(Clock::now() - start),
-                  CpuSeconds() - cpu, table.Rows.size(),
+                  CpuSeconds() - cpu, query, table.Rows.size(),
                   static_cast<double>(html.size()) / 1e6);
       // This year: every case (Cases Due: the open ones due by now, a part).
       if (period == TimePeriod::ThisYear &&

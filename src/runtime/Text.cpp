@@ -158,12 +158,17 @@ std::vector<std::string> Split(std::string_view s, std::string_view delimiter) {
   return parts;
 }
 
-std::string HtmlEscape(std::string_view text, LineBreaks breaks) {
-  std::string html;
-  html.reserve(text.size() + text.size() / 8);
-  for (size_t i = 0; i < text.size(); ++i) {
-    char ch = text[i];
-    switch (ch) {
+void AppendHtmlEscaped(std::string& html, std::string_view text, LineBreaks breaks) {
+  const char* specials = breaks == LineBreaks::AsText ? "&<>\"'" : "&<>\"'\r\n";
+  size_t i = 0;
+  while (i < text.size()) {
+    // Runs of plain text are copied whole.
+    size_t next = text.find_first_of(specials, i);
+    if (next == std::string_view::npos) next = text.size();
+    html.append(text, i, next - i);
+    if (next == text.size()) break;
+    i = next + 1;
+    switch (text[next]) {
       case '&':
         html += "&amp;";
         break;
@@ -179,19 +184,17 @@ std::string HtmlEscape(std::string_view text, LineBreaks breaks) {
       case '\'':
         html += "&#39;";
         break;
-      case '\r':
-      case '\n':
-        if (breaks == LineBreaks::AsText) {
-          html += ch;
-          break;
-        }
-        if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      default:  // a line break: CR LF, CR or LF
+        if (text[next] == '\r' && i < text.size() && text[i] == '\n') ++i;
         html += "<br>";
-        break;
-      default:
-        html += ch;
     }
   }
+}
+
+std::string HtmlEscape(std::string_view text, LineBreaks breaks) {
+  std::string html;
+  html.reserve(text.size() + text.size() / 8);
+  AppendHtmlEscaped(html, text, breaks);
   return html;
 }
 

@@ -58,6 +58,9 @@ bool StartsWithText(std::string_view s, std::string_view prefix);
 // LineBreaks::AsBreaks, CR LF, CR and LF each become "<br>".
 enum class LineBreaks { AsText, AsBreaks };
 std::string HtmlEscape(std::string_view text, LineBreaks breaks = LineBreaks::AsText);
+// The same, added to the end of `html` (for pages written into one string).
+void AppendHtmlEscaped(std::string& html, std::string_view text,
+                       LineBreaks breaks = LineBreaks::AsText);
 
 // UTF-8: appends one code point (up to U+10FFFF) in its shortest form, and
 // tells whether bytes are well-formed UTF-8 (no overlong forms, surrogates

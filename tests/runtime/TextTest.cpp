@@ -125,6 +125,17 @@ TEST(TextCompare, IgnoresCaseOfAsciiAndLatinOne) {
   EXPECT_FALSE(StartsWithText("Re", "Re:"));
 }
 
+TEST(HtmlEscape, EscapesMarkupCharactersAndOptionallyTurnsLineBreaksIntoBreaks) {
+  const std::string text = "a<b>&\"c'\r\nd\re\nf";
+  EXPECT_EQ(HtmlEscape(text), "a&lt;b&gt;&amp;&quot;c&#39;\r\nd\re\nf");
+  EXPECT_EQ(HtmlEscape(text, LineBreaks::AsBreaks),
+            "a&lt;b&gt;&amp;&quot;c&#39;<br>d<br>e<br>f");
+  std::string html = "<td>";
+  AppendHtmlEscaped(html, "x\r", LineBreaks::AsBreaks);
+  EXPECT_EQ(html, "<td>x<br>");
+  EXPECT_EQ(HtmlEscape("plain"), "plain");
+}
+
 TEST(Utf8, CodePointsRoundTripThroughTheirShortestFormAndMalformedBytesAreNotUtf8) {
   struct {
     char32_t code_point;

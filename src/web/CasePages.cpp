@@ -91,10 +91,35 @@ std::string OperationForm(const std::string& number, const char* action,
          "</button></form>";
 }
 
-struct TypedCase {
+}  // namespace
+
+struct CasePages::FormValues {
   std::string subject, status, importance, notes, caller_name, caller_email, caller_phone,
       caller_company;
+
+  // `this` with the fields the user changed from `original` taken from
+  // `typed`: what someone else saved meanwhile stays where the user did not
+  // type.
+  FormValues Merged(const FormValues& original, const FormValues& typed) const {
+    FormValues merged = *this;
+    auto take = [](std::string& into, const std::string& was, const std::string& now) {
+      if (now != was) into = now;
+    };
+    take(merged.subject, original.subject, typed.subject);
+    take(merged.status, original.status, typed.status);
+    take(merged.importance, original.importance, typed.importance);
+    take(merged.notes, original.notes, typed.notes);
+    take(merged.caller_name, original.caller_name, typed.caller_name);
+    take(merged.caller_email, original.caller_email, typed.caller_email);
+    take(merged.caller_phone, original.caller_phone, typed.caller_phone);
+    take(merged.caller_company, original.caller_company, typed.caller_company);
+    return merged;
+  }
 };
+
+namespace {
+
+using TypedCase = CasePages::FormValues;
 
 TypedCase TypedFrom(const host::WebRequest& request) {
   return {request.Param("subject"),      request.Param("status"),
@@ -369,11 +394,11 @@ std::string CasePages::KeepForEdit(const std::shared_ptr<host::Item>& item) {
 }
 
 host::WebResponse CasePages::CasePage(const host::WebRequest& request) {
-  return RenderCase(request, request.matches[1], Typed::FromCase);
+  return RenderCase(request, request.matches[1], nullptr);
 }
 
 host::WebResponse CasePages::RenderCase(const host::WebRequest& request,
-                                        const std::string& number, Typed typed) {
+                                        const std::string& number, const FormValues* values) {
   auto item = GetCaseItemFromID(number);
   if (!item) return NotFoundPage("There is no case numbered " + number + ".");
   cCase c;
@@ -392,7 +417,7 @@ host::WebResponse CasePages::RenderCase(const host::WebRequest& request,
           "case. What you typed is kept; saving it now replaces their change.</p>";
   body += "<div class=\"layout\"><div>";
   body += "<section class=\"card\"><h2>Case</h2>" +
-          CaseForm(c, typed == Typed::FromForm ? TypedFrom(request) : TypedFrom(c), KeepForEdit(item), request.csrf) +
+          CaseForm(c, values ? *values : TypedFrom(c), KeepForEdit(item), request.csrf) +
           "</section>";
   body += "<section class=\"card\" data-live><h2>Details</h2><div class=\"fields\">";
   body += Field("Technicians", c.Technicians.FullNames());
@@ -514,10 +539,12 @@ host::WebResponse CasePages::Save(const host::WebRequest& request) {
     item = GetCaseItemFromID(number);
   }
   if (!item) return NotFoundPage("There is no case numbered " + number + ".");
-  TypedCase typed = TypedFrom(request);
+  const FormValues typed = TypedFrom(request);
+  FormValues original = typed;
   cCase c;
   bool saved = false;
   if (c.GetCaseFromOutlookItem(item, SaveUnsaved::No)) {
+    original = TypedFrom(c);
     c.Subject = typed.subject;
     c.Status = typed.status;
     if (IsNumeric(typed.importance)) c.Importance = std::clamp(CLng(Variant(typed.importance)), 0, 2);
@@ -531,7 +558,17 @@ host::WebResponse CasePages::Save(const host::WebRequest& request) {
     saved = c.SetCaseToOutlookItem(RandomUnread::No, DisplayCase::No, item,
                                    IsClosedItem(*item) ? CaseState::Closed : CaseState::Open);
   }
-  if (!saved) return RenderCase(request, number, Typed::FromForm);
+  if (!saved) {
+    // Someone else's save stays; the form shows it with this user's edits
+    // over it, to be saved again.
+    FormValues shown = typed;
+    if (auto fresh = GetCaseItemFromID(number)) {
+      cCase stored;
+      if (stored.GetCaseFromOutlookItem(fresh, SaveUnsaved::No))
+        shown = TypedFrom(stored).Merged(original, typed);
+    }
+    return RenderCase(request, number, &shown);
+  }
   return host::WebResponse::Redirect("/case/" + host::UrlEncode(number));
 }
 
@@ -545,7 +582,7 @@ host::WebResponse CasePages::AddWork(const host::WebRequest& request) {
       description.empty()) {
     host::MsgBox("Enter the minutes worked (a whole number from 1) and what was done.",
                  host::vbExclamation, kApplicationTitle);
-    return RenderCase(request, number, Typed::FromCase);
+    return RenderCase(request, number, nullptr);
   }
   cCase c;
   if (c.GetCaseFromOutlookItem(item, SaveUnsaved::No)) {
@@ -565,7 +602,7 @@ host::WebResponse CasePages::AddWork(const host::WebRequest& request) {
       return host::WebResponse::Redirect("/case/" + host::UrlEncode(number));
     }
   }
-  return RenderCase(request, number, Typed::FromCase);
+  return RenderCase(request, number, nullptr);
 }
 
 host::WebResponse CasePages::Operation(const host::WebRequest& request) {

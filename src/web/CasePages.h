@@ -50,13 +50,15 @@ class CasePages {
   // "field"). UI thread only.
   host::WebResponse QueuePage(const host::WebRequest& request);
 
+  // The values of the case form's fields.
+  struct FormValues;
+
  private:
-  // Which values the case form shows: the stored ones, or those the
-  // request posted (a save that was refused keeps what was typed).
-  enum class Typed { FromCase, FromForm };
   host::WebResponse CasePage(const host::WebRequest& request);
+  // The case form shows `values`, or the stored values when null (a save
+  // that was refused shows what was typed).
   host::WebResponse RenderCase(const host::WebRequest& request, const std::string& number,
-                               Typed typed);
+                               const FormValues* values);
   host::WebResponse Conversation(const host::WebRequest& request);
   host::WebResponse Attachment(const host::WebRequest& request, bool by_content_id);
   host::WebResponse Save(const host::WebRequest& request);

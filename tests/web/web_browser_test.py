@@ -159,10 +159,8 @@ def main():
             ann.refresh()
         ann.save_screenshot(os.path.join(args.out, "queue.png"))
 
-        # Bob keeps the queue open; a marker tells whether the page reloads.
         bob.get(url + "queue?folder=ongoing")
         assert "1" in queue_numbers(bob)
-        bob.execute_script("window.stillHere = true")
 
         ann.find_element(By.CSS_SELECTOR, "#queue tr[data-href='/case/1'] a").click()
         WebDriverWait(ann, 10).until(lambda d: d.find_elements(By.ID, "case-title"))
@@ -193,7 +191,35 @@ def main():
         assert "25" in ann.find_element(By.ID, "work").text
         ann.save_screenshot(os.path.join(args.out, "case.png"))
 
-        # Close it, confirming the question.
+        # Bob saves the case while Ann has it open; Ann's later save is
+        # refused with the conflict message and neither edit is lost.
+        ann.find_element(By.ID, "f-notes").send_keys("Ordered a new roller")
+        bob.get(url + "case/1")
+        subject = bob.find_element(By.ID, "f-subject")
+        subject.clear()
+        subject.send_keys("Printer jammed (floor 3)")
+        bob.find_element(By.ID, "btn-save").click()
+        WebDriverWait(bob, 10).until(
+            lambda d: "Printer jammed (floor 3)" in d.find_element(By.ID, "case-title").text)
+        WebDriverWait(ann, 10).until(lambda d: d.find_element(By.ID, "changed-notice").is_displayed())
+        ann.find_element(By.ID, "btn-save").click()
+        WebDriverWait(ann, 10).until(lambda d: d.find_elements(By.CSS_SELECTOR, "dialog[open]"))
+        dialog = ann.find_element(By.CSS_SELECTOR, "dialog[open]")
+        assert "Another user appears to have saved this item" in dialog.text, dialog.text
+        dialog.find_element(By.TAG_NAME, "button").click()
+        assert ann.find_element(By.ID, "f-notes").get_attribute("value") == "Ordered a new roller"
+        assert ann.find_element(By.ID, "f-subject").get_attribute("value") == \
+            "Printer jammed (floor 3)"
+        ann.find_element(By.ID, "btn-save").click()
+        WebDriverWait(ann, 10).until(lambda d: "Ordered a new roller" in
+                                     d.find_element(By.ID, "f-notes").get_attribute("value")
+                                     and not d.find_elements(By.CSS_SELECTOR, "dialog[open]"))
+        assert "Printer jammed (floor 3)" in ann.find_element(By.ID, "case-title").text
+        bob.get(url + "queue?folder=ongoing")
+        bob.execute_script("window.stillHere = true")
+
+        # Close it, confirming the question, while Bob keeps the queue open
+        # (a marker tells whether his page reloads).
         ann.find_element(By.ID, "btn-close").click()
         WebDriverWait(ann, 5).until(lambda d: d.switch_to.alert)
         alert = ann.switch_to.alert

@@ -1,7 +1,8 @@
 // The web interface's queue page over a large helpdesk: the time to make
 // the Ongoing page (the folder view, its first page of rows and the frame
 // around them) in its own order, sorted by another column, and with a
-// search, each the best of a few runs (target: under 200 ms).
+// search, each the best of a few runs, in elapsed and processor time
+// (target: under 200 ms).
 //
 //   web_bench [--cases N] [--dir DIR]   (default 10000 cases)
 #include <algorithm>
@@ -102,16 +103,19 @@ int Run(const std::filesystem::path& dir, int count) {
   for (const auto& run : runs) {
     host::WebRequest request;
     request.params = run.params;
-    double best = 1e9;
+    double best = 1e9, best_cpu = 1e9;
     size_t bytes = 0;
     for (int attempt = 0; attempt < 5; ++attempt) {
       Clock::time_point begin = Clock::now();
+      double cpu = bench::CpuSeconds();
       host::WebResponse page = pages.QueuePage(request);
+      best_cpu = std::min(best_cpu, bench::CpuSeconds() - cpu);
       best = std::min(best, Seconds(Clock::now() - begin));
       bytes = page.body.size();
       if (page.status != 200) status = 1;
     }
-    std::printf("%s: %.1f ms (%zu bytes)\n", run.name, best * 1000, bytes);
+    std::printf("%s: %.1f ms, %.1f ms processor time (%zu bytes)\n", run.name, best * 1000,
+                best_cpu * 1000, bytes);
   }
   addin.AddinInstance_OnBeginShutdown();
   addin.AddinInstance_OnDisconnection(RemoveMode::HostShutdown);

@@ -20,6 +20,7 @@ from email.message import EmailMessage
 
 try:
     from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
@@ -72,17 +73,14 @@ def hostile_mail(remote):
     return mail.as_bytes()
 
 
-def browser(out):
+def browser(scratch):
     options = webdriver.ChromeOptions()
     for flag in ("--headless=new", "--no-sandbox", "--disable-gpu",
                  "--window-size=1400,1000", "--disable-dev-shm-usage",
-                 "--user-data-dir=" + tempfile.mkdtemp(dir=out)):
+                 "--user-data-dir=" + tempfile.mkdtemp(dir=scratch)):
         options.add_argument(flag)
-    service = webdriver.ChromeService(executable_path="/usr/bin/chromedriver") \
-        if hasattr(webdriver, "ChromeService") else None
-    if service:
-        return webdriver.Chrome(options=options, service=service)
-    return webdriver.Chrome(options=options)
+    options.binary_location = "/usr/bin/chromium"
+    return webdriver.Chrome(options=options, service=Service(executable_path="/usr/bin/chromedriver"))
 
 
 def sign_in(driver, url):
@@ -102,9 +100,10 @@ def main():
     parser.add_argument("--configure", required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
-    if not shutil.which("chromedriver") and not os.path.exists("/usr/bin/chromedriver"):
-        print("chromedriver is not installed; skipping")
-        return 77
+    for tool in ("chromium", "chromedriver"):
+        if not os.path.exists("/usr/bin/" + tool):
+            print(tool + " is not installed; skipping")
+            return 77
     os.makedirs(args.out, exist_ok=True)
     work = tempfile.mkdtemp(prefix="zanvoro-web-")
     profile = os.path.join(work, "profile")
@@ -146,17 +145,19 @@ def main():
                     raise AssertionError("the web session did not start")
                 time.sleep(0.3)
 
-        ann, bob = browser(args.out), browser(args.out)
+        ann, bob = browser(work), browser(work)
         drivers = [ann, bob]
         for d in drivers:
             sign_in(d, url)
 
         # The mail becomes case 1 while Ann waits on the queue.
-        deadline = time.time() + 90
-        while "1" not in queue_numbers(ann):
-            assert time.time() < deadline, "the mail did not become a case"
-            time.sleep(1)
-            ann.refresh()
+        def case_arrived(d):
+            if "1" in queue_numbers(d):
+                return True
+            d.refresh()
+            return False
+        WebDriverWait(ann, 90, poll_frequency=1).until(
+            case_arrived, "the mail did not become a case")
         ann.save_screenshot(os.path.join(args.out, "queue.png"))
 
         bob.get(url + "queue?folder=ongoing")
@@ -172,13 +173,16 @@ def main():
         frame = ann.find_element(By.ID, "conversation")
         ann.switch_to.frame(frame)
         WebDriverWait(ann, 10).until(lambda d: d.find_elements(By.ID, "greeting"))
+        # Every picture has loaded or failed by the time the frame is done.
+        WebDriverWait(ann, 10).until(lambda d: d.execute_script(
+            "return document.readyState === 'complete' &&"
+            " Array.from(document.images).every(i => i.complete)"))
         inline = ann.find_elements(By.ID, "inline")
         assert inline and ann.execute_script("return arguments[0].naturalWidth", inline[0]) == 1, \
             "the cid: picture did not load"
         assert ann.execute_script("return document.body.getAttribute('data-pwned')") is None
         ann.switch_to.default_content()
         assert ann.execute_script("return document.body.getAttribute('data-pwned')") is None
-        time.sleep(1)
         assert RemoteCounter.hits == 0, "the remote picture was requested %d times" % RemoteCounter.hits
 
         # A work entry.

@@ -411,8 +411,11 @@ host::WebResponse CasePages::RenderCase(const host::WebRequest& request,
                      Esc(c.CaseID.empty() ? c.CaseNumber : c.CaseID) + " &middot; " +
                      Esc(c.Subject) + "</h1><span class=\"badge " +
                      (closed ? "closed\">Resolved" : "open\">Ongoing") +
-                     "</span><span class=\"badge\" id=\"case-status\">" + Esc(c.Status) +
-                     "</span></div>";
+                     "</span>" +
+                     (c.Status.empty() ? std::string()
+                                       : "<span class=\"badge\" id=\"case-status\">" +
+                                             Esc(c.Status) + "</span>") +
+                     "</div>";
   body += "<p class=\"notice\" id=\"changed-notice\" hidden>Another technician changed this "
           "case. What you typed is kept; saving it now replaces their change.</p>";
   body += "<div class=\"layout\"><div>";

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(runtime host text errors connection settings case notify sla workflow intake periphery reports addin app)
+layers=(runtime host text errors connection settings case notify sla workflow intake periphery reports addin web app)
 declare -A rank
 for i in "${!layers[@]}"; do rank[${layers[$i]}]=$i; done
 

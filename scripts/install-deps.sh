@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev libfmt-dev nlohmann-json3-dev
   libcli11-dev libhowardhinnant-date-dev tzdata libgtest-dev libgmock-dev
   dovecot-imapd python3-aiosmtpd postgresql
+  chromium chromium-driver python3-selenium
 )
 
 missing=()

@@ -209,3 +209,16 @@ done
 echo
 echo "The profile stays in $profile; to run its helpdesk again:"
 echo "  $bin/zanvoro --profile $profile run"
+
+# The technicians' web interface on this helpdesk, serving for
+# ZANVORO_RUN_SECONDS (ZANVORO_WEB_LISTEN, default 127.0.0.1:8480).
+web_listen=${ZANVORO_WEB_LISTEN:-127.0.0.1:8480}
+echo
+if [ -n "${ZANVORO_RUN_SECONDS:-}" ]; then
+  echo "== Web interface: http://$web_listen/ (serving for ${ZANVORO_RUN_SECONDS}s)"
+  timeout --signal=TERM --preserve-status "$ZANVORO_RUN_SECONDS" \
+    "$bin/zanvoro" --profile "$profile" run --web --listen "$web_listen" >>"$log" 2>&1 || true
+else
+  echo "The web interface: $bin/zanvoro --profile $profile web --listen $web_listen"
+  echo "  then open http://$web_listen/ (ZANVORO_RUN_SECONDS=N serves it here)"
+fi

@@ -53,6 +53,7 @@ std::string ValueName(const FolderViewColumn& column) { return "Col_" + column.n
 struct Cell {
   std::string text;
   double number = 0;
+  std::string key;  // the text in lower case, for the sorted column only
 };
 
 Cell ReadCell(const FolderViewColumn& column, const Variant& value) {
@@ -82,7 +83,7 @@ Cell ReadCell(const FolderViewColumn& column, const Variant& value) {
 }
 
 bool Less(const Cell& a, const Cell& b, CellKind kind) {
-  if (kind == CellKind::Text) return LCase(a.text) < LCase(b.text);
+  if (kind == CellKind::Text) return a.key < b.key;
   return a.number < b.number;
 }
 
@@ -186,6 +187,7 @@ host::TableView BuildFolderView(const std::shared_ptr<host::MAPIFolder>& folder,
     for (size_t c = 0; c < columns.size(); ++c) {
       row.push_back(ReadCell(columns[c], rows.Fields(c + 1).Value));
     }
+    if (sort->kind == CellKind::Text) row[sort_index].key = LCase(row[sort_index].text);
     cells.push_back(std::move(row));
   }
   std::stable_sort(cells.begin(), cells.end(), [&](const auto& a, const auto& b) {

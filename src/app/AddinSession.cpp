@@ -18,12 +18,18 @@
 #include "host/os/Hive.h"
 #include "host/os/Profile.h"
 #include "host/ui/ConsoleRenderer.h"
+#include "host/web/WebAssets.h"
+#include "host/web/WebPage.h"
+#include "host/web/WebRenderer.h"
+#include "host/web/WebServer.h"
+#include "runtime/Text.h"
 #include "intake/Monitoring.h"
 #include "notify/SendSMS.h"
 #include "notify/sms/SmsService.h"
 #include "runtime/Error.h"
 #include "settings/SettingsSteps.h"
 #include "sla/DueDateLapse.h"
+#include "web/CasePages.h"
 
 namespace zanvoro::app {
 
@@ -56,6 +62,32 @@ std::shared_ptr<host::Renderer> MakeRenderer(const SessionOptions& options,
   return std::make_shared<host::ConsoleRenderer>();
 }
 
+constexpr const char* kWebKey = "Software\\Pellworth\\VNH\\Web";
+
+std::string LoginPage(const std::string& error, bool password) {
+  std::string body = "<form class=\"card login\" method=\"post\" action=\"/login\"><h1>"
+                     "Sign in</h1>";
+  if (!error.empty()) body += "<p class=\"notice\">" + HtmlEscape(error) + "</p>";
+  if (password) {
+    body += "<label for=\"password\">Password</label><input id=\"password\" "
+            "name=\"password\" type=\"password\" autofocus required>";
+  }
+  body += "<button id=\"sign-in\"" + std::string(password ? "" : " autofocus") +
+          ">Sign in</button></form>";
+  host::WebPage page;
+  page.title = "Sign in";
+  page.app_title = "Zanvoro";
+  page.body = body;
+  return host::RenderWebPage(page);
+}
+
+// The web interface of the session: the server, its renderer and pages.
+struct WebInterface {
+  std::unique_ptr<host::WebServer> server;
+  std::shared_ptr<host::WebRenderer> renderer;
+  std::unique_ptr<CasePages> pages;
+};
+
 }  // namespace
 
 void RunAddinSession(CommandContext& context, const SessionOptions& options) {
@@ -65,7 +97,33 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   host::Profile& profile = context.Profile(ProfileUse::CreateIfMissing);
   context.Hive();
   Answers answers;
-  host::ScopedRenderer renderer(MakeRenderer(options, answers, context.Out()));
+  std::shared_ptr<host::Renderer> session_renderer =
+      MakeRenderer(options, answers, context.Out());
+  WebInterface web;
+  if (options.web) {
+    host::WebServerOptions server_options;
+    server_options.listen = options.listen;
+    server_options.password = context.Hive().GetValue(kWebKey, "Password").value_or("");
+    server_options.password_setting =
+        "one with: zanvoro hive set \"Software\\Pellworth\\VNH\\Web\" Password TEXT";
+    web.server = std::make_unique<host::WebServer>(loop, server_options);
+    host::WebServer* server = web.server.get();
+    web.renderer = std::make_shared<host::WebRenderer>(
+        [server](const std::string& event, const std::string& data) {
+          server->Broadcast(event, data);
+        },
+        session_renderer);
+    session_renderer = web.renderer;
+    host::ServeWebAssets(*server);
+    bool password = !server_options.password.empty();
+    server->LoginPage([password](const std::string& error) { return LoginPage(error, password); });
+    web.pages = std::make_unique<CasePages>(*server, *web.renderer);
+    web.pages->Install();
+    server->Start();
+    web.pages->WatchChanges(loop);
+    context.Out() << "zanvoro: web interface at " << server->Url() << std::endl;
+  }
+  host::ScopedRenderer renderer(session_renderer);
   context.Out() << "zanvoro: profile " << profile.folder.string() << ", user "
                 << profile.user_name << " " << profile.smtp_address << std::endl;
 
@@ -91,6 +149,10 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   // The client reports its start-up complete once its loop runs.
   loop.Post([&addin] { addin.AddinInstance_OnStartupComplete(); });
   loop.Run();
+  if (web.server) {
+    web.pages->StopWatching();
+    web.server->Stop();
+  }
   addin.AddinInstance_OnBeginShutdown();
   addin.AddinInstance_OnDisconnection(RemoveMode::HostShutdown);
   SetSmsTransport({});

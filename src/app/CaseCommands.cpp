@@ -178,7 +178,7 @@ void AddCloseCommand(CLI::App& cases, CommandContext& context) {
         if (!missing.empty()) throw Error(err::kCallFailed, missing);
       }
       if (confirm == Confirm::Ask &&
-          host::MsgBox("Are you sure you want to close Case #" + number + "?",
+          host::MsgBox(CloseCaseQuestion(number),
                        host::vbYesNo + host::vbQuestion,
                        kApplicationTitle) != host::vbYes) {
         throw Error(err::kCallFailed, "case " + number + " was left open");

@@ -17,7 +17,21 @@ void AddRunCommand(CLI::App& app, CommandContext& context) {
   auto options = std::make_shared<SessionOptions>();
   run->add_option("--answers", options->answers_file,
                   "File of window commands answering the add-in's questions");
+  run->add_flag("--web", options->web, "Serve the web interface while the session runs");
+  run->add_option("--listen", options->listen,
+                  "Address of the web interface (default 127.0.0.1:8480)");
   run->callback([&context, options] { RunAddinSession(context, *options); });
+
+  CLI::App* web = app.add_subcommand(
+      "web", "Run the session with the technicians' web interface until stopped");
+  auto web_options = std::make_shared<SessionOptions>();
+  web_options->web = true;
+  web->add_option("--listen", web_options->listen,
+                  "Address to serve on (default 127.0.0.1:8480); any other than loopback "
+                  "needs the web password of the hive");
+  web->add_option("--answers", web_options->answers_file,
+                  "File of window commands answering the add-in's questions");
+  web->callback([&context, web_options] { RunAddinSession(context, *web_options); });
 }
 
 void AddProfileCommands(CLI::App& app, CommandContext& context) {

@@ -243,6 +243,21 @@ bool Confirmed(std::string_view prompt, int32_t icon) {
 
 }  // namespace
 
+std::string CloseCaseQuestion(std::string_view case_number) {
+  return "Are you sure you want to close Case #" + std::string(case_number) + "?";
+}
+
+std::string ReOpenCaseQuestion(std::string_view case_number) {
+  return "Are you sure you want to re-open Case #" + std::string(case_number) + "?";
+}
+
+std::string DeleteCaseQuestion(std::string_view subject) {
+  return "Are you sure you want to delete the case '" + std::string(subject) +
+         "' from the folder?\r\n\r\nAll related email replies, due date reminders in "
+         "mailbox calendar and tasks (if available)\r\nrelated to this case will also be "
+         "deleted!";
+}
+
 std::string PerformCheckBeforeMarkingComplete(host::Item& item) {
   return Trap("CaseCode.PerformCheckBeforeMarkingComplete", std::string{}, [&] {
     // Without a subject nobody can tell the case apart, whatever the settings.
@@ -351,7 +366,7 @@ bool ReOpenCase(const std::shared_ptr<host::Item>& item, Confirm confirm) {
       return false;
     }
     if (confirm == Confirm::Ask &&
-        !Confirmed("Are you sure you want to re-open Case #" + case_number + "?",
+        !Confirmed(ReOpenCaseQuestion(case_number),
                    host::vbQuestion)) {
       return false;
     }
@@ -415,11 +430,7 @@ bool DeleteSelectedCase(const std::shared_ptr<host::Item>& item, Confirm confirm
   return Trap("CaseCode.DeleteSelectedCase", false, [&] {
     if (!item) return false;
     if (confirm == Confirm::Ask &&
-        !Confirmed("Are you sure you want to delete the case '" + item->Subject() +
-                       "' from the folder?\r\n\r\nAll related email replies, due date "
-                       "reminders in mailbox calendar and tasks (if available)\r\n"
-                       "related to this case will also be deleted!",
-                   host::vbExclamation)) {
+        !Confirmed(DeleteCaseQuestion(item->Subject()), host::vbExclamation)) {
       return false;
     }
     const std::string case_number = ReadItemText(*item, caseprop::kCaseNumber);

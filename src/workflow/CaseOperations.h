@@ -23,6 +23,13 @@ enum class MandatoryCheck { Run, Skip };
 // Whether the user is asked to confirm first.
 enum class Confirm { Ask, DontAsk };
 
+// The questions the operations ask before they change anything, for a
+// front end that asks them itself and then runs the operation with
+// Confirm::DontAsk.
+std::string CloseCaseQuestion(std::string_view case_number);
+std::string ReOpenCaseQuestion(std::string_view case_number);
+std::string DeleteCaseQuestion(std::string_view subject);
+
 // "" when the case may be closed, else the message naming the first
 // missing field.
 std::string PerformCheckBeforeMarkingComplete(host::Item& item);

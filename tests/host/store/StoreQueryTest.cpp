@@ -6,9 +6,11 @@
 namespace zanvoro::host::testing {
 namespace {
 
-class StoreQueryTest : public StoreTest {
+class StoreQueryTest : public BothBackends<> {
  protected:
   void SetUp() override {
+    BothBackends::SetUp();
+    if (IsSkipped()) return;
     ns_ = OpenAnn();
     folder_ = ns_->GetDefaultFolder(DefaultFolder::Inbox)
                   ->Folders()
@@ -48,7 +50,7 @@ class StoreQueryTest : public StoreTest {
   std::shared_ptr<MAPIFolder> folder_;
 };
 
-TEST_F(StoreQueryTest, FindMatchesUserPropertiesInTheFolderOnly) {
+TEST_P(StoreQueryTest, FindMatchesUserPropertiesInTheFolderOnly) {
   auto items = folder_->Items();
   auto found = items->Find("[Case.CaseNumber] = '42'");
   ASSERT_NE(found, nullptr);
@@ -58,7 +60,7 @@ TEST_F(StoreQueryTest, FindMatchesUserPropertiesInTheFolderOnly) {
   EXPECT_EQ(items->Find("[No.Such.Property] = 'x'"), nullptr);
 }
 
-TEST_F(StoreQueryTest, FindNextWalksEveryMatchInCreationOrder) {
+TEST_P(StoreQueryTest, FindNextWalksEveryMatchInCreationOrder) {
   auto items = folder_->Items();
   auto first = items->Find("[Case.Status] = 'OPEN'");
   ASSERT_NE(first, nullptr);
@@ -73,7 +75,7 @@ TEST_F(StoreQueryTest, FindNextWalksEveryMatchInCreationOrder) {
 // literal's kind; a standard number or date column takes numbers, numeric
 // text and date text, and any other text matches nothing, so its negation
 // matches everything.
-TEST_F(StoreQueryTest, RestrictComparesByTheLiteralsKind) {
+TEST_P(StoreQueryTest, RestrictComparesByTheLiteralsKind) {
   const std::string dasl =
       "http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/";
   struct {
@@ -117,7 +119,7 @@ TEST_F(StoreQueryTest, RestrictComparesByTheLiteralsKind) {
   EXPECT_EQ(folder_->Items()->Count(), 3);
 }
 
-TEST_F(StoreQueryTest, RestrictOfARestrictionNarrowsBoth) {
+TEST_P(StoreQueryTest, RestrictOfARestrictionNarrowsBoth) {
   auto open = folder_->Items()->Restrict("[Case.Status] = 'open'");
   auto spent = open->Restrict("[Case.TimeSpent] > 10");
   ASSERT_EQ(spent->Count(), 1);
@@ -126,7 +128,7 @@ TEST_F(StoreQueryTest, RestrictOfARestrictionNarrowsBoth) {
   EXPECT_EQ(spent->Find("[Subject] = 'x'' or 1=1 --'"), nullptr);
 }
 
-TEST_F(StoreQueryTest, ARestrictionFollowsLaterSaves) {
+TEST_P(StoreQueryTest, ARestrictionFollowsLaterSaves) {
   auto open = folder_->Items()->Restrict("[Case.Status] = 'open'");
   EXPECT_EQ(open->Count(), 2);
   auto item = folder_->Items()->Find("[Case.CaseNumber] = '42'");
@@ -135,7 +137,7 @@ TEST_F(StoreQueryTest, ARestrictionFollowsLaterSaves) {
   EXPECT_EQ(open->Count(), 3);
 }
 
-TEST_F(StoreQueryTest, BadFiltersRaiseInvalidProcedureCall) {
+TEST_P(StoreQueryTest, BadFiltersRaiseInvalidProcedureCall) {
   ExpectError(err::kInvalidProcedureCall,
               [&] { folder_->Items()->Find("[Case.Status] = "); });
   ExpectError(err::kInvalidProcedureCall,
@@ -145,7 +147,7 @@ TEST_F(StoreQueryTest, BadFiltersRaiseInvalidProcedureCall) {
   });
 }
 
-TEST_F(StoreQueryTest, TableQueryReturnsTheColumnsAskedNamedAsWritten) {
+TEST_P(StoreQueryTest, TableQueryReturnsTheColumnsAskedNamedAsWritten) {
   const std::string number =
       "http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/"
       "Case.CaseNumber";
@@ -190,12 +192,14 @@ TEST_F(StoreQueryTest, TableQueryReturnsTheColumnsAskedNamedAsWritten) {
   EXPECT_EQ(folder_->Items()->Count(), 3);
 }
 
-TEST_F(StoreQueryTest, TableQueryWithBadSyntaxRaises) {
+TEST_P(StoreQueryTest, TableQueryWithBadSyntaxRaises) {
   ExpectError(err::kInvalidProcedureCall,
               [&] { folder_->ExecSQL("Select from Folder"); });
   ExpectError(err::kInvalidProcedureCall,
               [&] { folder_->ExecSQL("Select EntryID from Folders"); });
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, StoreQueryTest, StoreBackends(), BackendName);
 
 }  // namespace
 }  // namespace zanvoro::host::testing

@@ -1,6 +1,7 @@
 #include "host/store/PgBackend.h"
 
 #include <cstdlib>
+#include <ctime>
 
 #include "host/store/PgBackendImpl.h"
 #include "host/store/SqliteSchema.h"
@@ -31,6 +32,9 @@ std::string ColumnType(PropKind kind) {
 
 // The store's tables. Texts compare as bytes ("C"), as in a store file;
 // names that compare without regard to case have unique indexes on lower().
+// User property texts are indexed by their first 200 characters (an index
+// entry holds at most a third of a page): conditions compare the beginning
+// through the index and then the whole text.
 std::string Schema() {
   std::string items_columns;
   for (const StandardProperty& p : StandardProperties())
@@ -69,7 +73,7 @@ CREATE TABLE item_properties(
   text_value text COLLATE "C",
   num_value double precision,
   PRIMARY KEY(item_id, name_id));
-CREATE INDEX item_properties_text ON item_properties(name_id, lower(text_value));
+CREATE INDEX item_properties_text ON item_properties(name_id, left(lower(text_value), 200));
 CREATE INDEX item_properties_number ON item_properties(name_id, num_value)
   WHERE num_value IS NOT NULL;
 CREATE TABLE recipients(
@@ -381,6 +385,14 @@ std::vector<ChangeRow> PgBackend::ChangesAfter(int64_t seq) {
   return out;
 }
 
+Date PgBackend::CurrentTime() {
+  // The local time, moved by how far the server's clock is from this one's.
+  time_t here = time(nullptr);
+  int64_t there =
+      impl_->Run("SELECT floor(extract(epoch FROM clock_timestamp()))::bigint").Int(0, 0);
+  return Date(Now().Serial() + static_cast<double>(there - here) / 86400.0);
+}
+
 bool PgBackend::BeginBatch() { return impl_->BeginBatch(); }
 
 void PgBackend::CommitBatch() { impl_->CommitBatch(); }
@@ -421,10 +433,34 @@ std::string PgBackend::Comparison(const ResolvedColumn& column, CompareOp op,
     int64_t name_id = 0;
     std::string value_column;
     if (ParseUserPropertySql(column.sql, name_id, value_column)) {
-      std::string compared = text ? "lower(p." + value_column + ")" : "p." + value_column;
+      std::string condition;
+      if (!text) {
+        condition = "p." + value_column + " " + OperatorSql(op) + " " + value;
+      } else {
+        condition = "lower(p." + value_column + ") " + OperatorSql(op) + " " + value;
+        // The beginnings compare alike, or in the same direction, first.
+        const char* prefix_op = nullptr;
+        switch (op) {
+          case CompareOp::Equal:
+            prefix_op = "=";
+            break;
+          case CompareOp::Less:
+          case CompareOp::LessOrEqual:
+            prefix_op = "<=";
+            break;
+          case CompareOp::Greater:
+          case CompareOp::GreaterOrEqual:
+            prefix_op = ">=";
+            break;
+          case CompareOp::NotEqual:
+            break;
+        }
+        if (prefix_op)
+          condition = "left(lower(p." + value_column + "), 200) " + prefix_op +
+                      " left(" + value + ", 200) AND " + condition;
+      }
       return "i.id IN (SELECT p.item_id FROM item_properties p WHERE p.name_id = " +
-             std::to_string(name_id) + " AND " + compared + " " + OperatorSql(op) + " " +
-             value + ")";
+             std::to_string(name_id) + " AND " + condition + ")";
     }
   }
   std::string compared = text ? "lower(" + column.sql + ")" : column.sql;

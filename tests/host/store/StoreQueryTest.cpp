@@ -60,6 +60,22 @@ TEST_P(StoreQueryTest, FindMatchesUserPropertiesInTheFolderOnly) {
   EXPECT_EQ(items->Find("[No.Such.Property] = 'x'"), nullptr);
 }
 
+// Texts of any length are kept and compared whole, also past the part
+// of them an index holds.
+TEST_P(StoreQueryTest, LongTextsAreComparedWhole) {
+  std::string log(3000, 'a');
+  auto item = folder_->Items()->Add();
+  item->UserProperties().Add("Case.Log", UserPropertyType::Text)->SetValue(Variant(log + "b"));
+  item->Save();
+  auto items = folder_->Items();
+  EXPECT_NE(items->Find("[Case.Log] = '" + log + "B'"), nullptr);
+  EXPECT_EQ(items->Find("[Case.Log] = '" + log + "c'"), nullptr);
+  EXPECT_EQ(items->Restrict("[Case.Log] < '" + log + "c'")->Count(), 1);
+  EXPECT_EQ(items->Restrict("[Case.Log] > '" + log + "c'")->Count(), 0);
+  EXPECT_EQ(ns_->GetItemFromID(item->EntryID())->UserProperties().Find("Case.Log")->Value(),
+            Variant(log + "b"));
+}
+
 TEST_P(StoreQueryTest, FindNextWalksEveryMatchInCreationOrder) {
   auto items = folder_->Items();
   auto first = items->Find("[Case.Status] = 'OPEN'");

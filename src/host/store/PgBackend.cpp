@@ -329,15 +329,23 @@ void PgBackend::DeleteFolder(int64_t id) {
 }
 
 std::optional<Role> PgBackend::Permission(int64_t folder_id, std::string_view user) {
+  std::pair<int64_t, std::string> key{folder_id, std::string(user)};
+  if (impl_->in_batch) {
+    auto it = impl_->permissions.find(key);
+    if (it != impl_->permissions.end()) return it->second;
+  }
   PgResult r = impl_->Run(
       "SELECT role FROM folder_permissions WHERE folder_id = $1 AND "
       "lower(user_name) = lower($2)",
       {folder_id, user});
-  if (r.Rows() == 0) return std::nullopt;
-  return static_cast<Role>(r.Int(0, 0));
+  std::optional<Role> role;
+  if (r.Rows() > 0) role = static_cast<Role>(r.Int(0, 0));
+  if (impl_->in_batch) impl_->permissions.emplace(std::move(key), role);
+  return role;
 }
 
 void PgBackend::SetPermission(int64_t folder_id, std::string_view user, Role role) {
+  impl_->permissions.clear();
   PgTransaction tx(*impl_);
   impl_->Run(
       "INSERT INTO folder_permissions(folder_id, user_name, role) VALUES($1, $2, $3) "
@@ -362,11 +370,12 @@ std::vector<PropertyRow> PgBackend::FolderFields(int64_t folder_id) {
 
 void LogChange(PgBackend::Impl& impl, int64_t folder_id, std::string_view entry_id,
                ChangeKind kind) {
-  impl.Run(
-      "INSERT INTO change_log(folder_id, entry_id, kind, at) VALUES($1, $2, $3, $4)",
-      {folder_id, entry_id, int64_t{static_cast<int32_t>(kind)}, Now().Serial()});
-  // One announcement per transaction: the server folds repeats together.
-  impl.Run(std::string("SELECT pg_notify('") + kChannel + "', '')");
+  // Announced in the same statement; the server sends one announcement per
+  // transaction, folding repeats together.
+  impl.Run(std::string("WITH logged AS (INSERT INTO change_log(folder_id, entry_id, kind, at) "
+                       "VALUES($1, $2, $3, $4) RETURNING seq) SELECT pg_notify('") +
+               kChannel + "', '') FROM logged",
+           {folder_id, entry_id, int64_t{static_cast<int32_t>(kind)}, Now().Serial()});
 }
 
 int64_t PgBackend::LastChangeSeq() {
@@ -393,9 +402,15 @@ Date PgBackend::CurrentTime() {
   return Date(Now().Serial() + static_cast<double>(there - here) / 86400.0);
 }
 
-bool PgBackend::BeginBatch() { return impl_->BeginBatch(); }
+bool PgBackend::BeginBatch() {
+  impl_->permissions.clear();
+  return impl_->BeginBatch();
+}
 
-void PgBackend::CommitBatch() { impl_->CommitBatch(); }
+void PgBackend::CommitBatch() {
+  impl_->permissions.clear();
+  impl_->CommitBatch();
+}
 
 bool PgBackend::ChangedElsewhere() {
   if (!PQconsumeInput(impl_->conn)) impl_->Fail("Reading the store's announcements");

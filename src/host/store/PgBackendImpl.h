@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "host/store/PgBackend.h"
 #include "host/store/PgConnection.h"
@@ -23,7 +26,15 @@ struct PgBackend::Impl : PgConnection {
   std::string update_item;
   std::string item_columns;
 
-  void RolledBack() override { name_ids.clear(); }
+  // Folder permissions asked during a batch, by folder id and the name
+  // asked for. A batch holds the store's write lock, so nobody changes them
+  // meanwhile; emptied when a batch begins or ends.
+  std::map<std::pair<int64_t, std::string>, std::optional<Role>> permissions;
+
+  void RolledBack() override {
+    name_ids.clear();
+    permissions.clear();
+  }
 };
 
 // Records a change of the item `entry_id` in `folder_id` for the sessions

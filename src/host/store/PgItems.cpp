@@ -1,3 +1,5 @@
+#include <map>
+
 #include "host/store/PgBackend.h"
 #include "host/store/PgBackendImpl.h"
 #include "host/store/Recordset.h"
@@ -205,15 +207,28 @@ void PgBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
     impl.Run("DELETE FROM item_properties WHERE item_id = $1 AND name_id = $2",
              {saved.id, name_id});
   }
-  for (const PropertyRow& p : write.set_properties) {
-    EncodedValue v = EncodeUserProperty(p.type, p.value);
-    impl.Run(
-        "INSERT INTO item_properties(item_id, name_id, type, text_value, num_value) "
-        "VALUES($1, $2, $3, $4, $5) ON CONFLICT(item_id, name_id) DO UPDATE SET "
-        "type = excluded.type, text_value = excluded.text_value, "
-        "num_value = excluded.num_value",
-        {saved.id, NameId(impl, p.name, true), int64_t{static_cast<int32_t>(p.type)},
-         v.text, v.number});
+  if (!write.set_properties.empty()) {
+    // All in one statement; a name given twice (in any letter case) keeps
+    // its last value.
+    std::map<int64_t, const PropertyRow*> by_name;
+    for (const PropertyRow& p : write.set_properties)
+      by_name[NameId(impl, p.name, true)] = &p;
+    std::string sql =
+        "INSERT INTO item_properties(item_id, name_id, type, text_value, num_value) VALUES ";
+    std::vector<PgValue> values{saved.id};
+    for (const auto& [name_id, p] : by_name) {
+      EncodedValue v = EncodeUserProperty(p->type, p->value);
+      size_t n = values.size();
+      sql += (n > 1 ? ", ($1, $" : "($1, $") + std::to_string(n + 1) + ", $" +
+             std::to_string(n + 2) + ", $" + std::to_string(n + 3) + ", $" +
+             std::to_string(n + 4) + ")";
+      values.insert(values.end(), {PgValue(name_id),
+                                   PgValue(int64_t{static_cast<int32_t>(p->type)}),
+                                   PgValue(v.text), PgValue(v.number)});
+    }
+    sql += " ON CONFLICT(item_id, name_id) DO UPDATE SET type = excluded.type, "
+           "text_value = excluded.text_value, num_value = excluded.num_value";
+    impl.Run(sql, values);
   }
   StoreStep("save:properties");
   if (write.recipients) {

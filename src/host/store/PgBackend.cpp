@@ -113,8 +113,8 @@ CREATE TABLE delivered_messages(
 }
 
 constexpr const char* kRequiredTables[] = {
-    "meta",       "folders",     "folder_permissions", "property_names",
-    "items",      "item_properties", "recipients",     "attachments",
+    "meta",       "folders",         "folder_permissions", "property_names",
+    "items",      "item_properties", "recipients",         "attachments",
     "change_log", "folder_fields",   "delivered_messages"};
 
 std::string GetMeta(PgConnection& conn, std::string_view key) {
@@ -141,7 +141,8 @@ int64_t InsertFolder(PgConnection& conn, int64_t parent_id, std::string_view nam
 
 int64_t CountTables(PgConnection& conn) {
   return conn
-      .Run("SELECT count(*) FROM pg_catalog.pg_tables WHERE schemaname = current_schema()")
+      .Run(
+          "SELECT count(*) FROM pg_catalog.pg_tables WHERE schemaname = current_schema()")
       .Int(0, 0);
 }
 
@@ -173,15 +174,16 @@ void CheckStore(PgBackend::Impl& impl) {
   for (const char* table : kRequiredTables) {
     PgResult r = impl.Run("SELECT to_regclass($1) IS NOT NULL", {table});
     if (r.Int(0, 0) == 0)
-      RaiseNotAStore(impl, "is not a store: table '" + std::string(table) + "' is missing.");
+      RaiseNotAStore(impl,
+                     "is not a store: table '" + std::string(table) + "' is missing.");
   }
   int version = std::atoi(GetMeta(impl, "schema_version").c_str());
   if (version < 1) RaiseNotAStore(impl, "is damaged: it has no schema version.");
   if (version > PgBackend::kSchemaVersion)
     throw Error(err::kVersionMismatch,
                 "The store database '" + impl.location +
-                    "' was written by a newer version (schema " + std::to_string(version) +
-                    "; this program reads up to " +
+                    "' was written by a newer version (schema " +
+                    std::to_string(version) + "; this program reads up to " +
                     std::to_string(PgBackend::kSchemaVersion) + ").",
                 kStoreSource);
 }
@@ -372,10 +374,11 @@ void LogChange(PgBackend::Impl& impl, int64_t folder_id, std::string_view entry_
                ChangeKind kind) {
   // Announced in the same statement; the server sends one announcement per
   // transaction, folding repeats together.
-  impl.Run(std::string("WITH logged AS (INSERT INTO change_log(folder_id, entry_id, kind, at) "
-                       "VALUES($1, $2, $3, $4) RETURNING seq) SELECT pg_notify('") +
-               kChannel + "', '') FROM logged",
-           {folder_id, entry_id, int64_t{static_cast<int32_t>(kind)}, Now().Serial()});
+  impl.Run(
+      std::string("WITH logged AS (INSERT INTO change_log(folder_id, entry_id, kind, at) "
+                  "VALUES($1, $2, $3, $4) RETURNING seq) SELECT pg_notify('") +
+          kChannel + "', '') FROM logged",
+      {folder_id, entry_id, int64_t{static_cast<int32_t>(kind)}, Now().Serial()});
 }
 
 int64_t PgBackend::LastChangeSeq() {
@@ -471,8 +474,8 @@ std::string PgBackend::Comparison(const ResolvedColumn& column, CompareOp op,
             break;
         }
         if (prefix_op)
-          condition = "left(lower(p." + value_column + "), 200) " + prefix_op +
-                      " left(" + value + ", 200) AND " + condition;
+          condition = "left(lower(p." + value_column + "), 200) " + prefix_op + " left(" +
+                      value + ", 200) AND " + condition;
       }
       return "i.id IN (SELECT p.item_id FROM item_properties p WHERE p.name_id = " +
              std::to_string(name_id) + " AND " + condition + ")";

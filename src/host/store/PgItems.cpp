@@ -127,8 +127,9 @@ int64_t NameId(PgBackend::Impl& impl, std::string_view name, bool create) {
 }
 
 std::optional<ItemRow> PgBackend::LoadItem(std::string_view entry_id) {
-  return FirstItem(impl_->Run(
-      "SELECT " + impl_->item_select + " FROM items i WHERE i.entry_id = $1", {entry_id}));
+  return FirstItem(
+      impl_->Run("SELECT " + impl_->item_select + " FROM items i WHERE i.entry_id = $1",
+                 {entry_id}));
 }
 
 std::optional<ItemRow> PgBackend::LoadItemById(int64_t id) {
@@ -144,8 +145,8 @@ std::vector<PropertyRow> PgBackend::LoadProperties(int64_t item_id) {
   std::vector<PropertyRow> out;
   for (int i = 0; i < r.Rows(); ++i) {
     auto type = static_cast<UserPropertyType>(r.Int(i, 1));
-    out.push_back(
-        PropertyRow{r.Text(i, 0), type, DecodeUserProperty(type, r.Text(i, 2), r.OptReal(i, 3))});
+    out.push_back(PropertyRow{r.Text(i, 0), type,
+                              DecodeUserProperty(type, r.Text(i, 2), r.OptReal(i, 3))});
   }
   return out;
 }
@@ -214,7 +215,8 @@ void PgBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
     for (const PropertyRow& p : write.set_properties)
       by_name[NameId(impl, p.name, true)] = &p;
     std::string sql =
-        "INSERT INTO item_properties(item_id, name_id, type, text_value, num_value) VALUES ";
+        "INSERT INTO item_properties(item_id, name_id, type, text_value, num_value) "
+        "VALUES ";
     std::vector<PgValue> values{saved.id};
     for (const auto& [name_id, p] : by_name) {
       EncodedValue v = EncodeUserProperty(p->type, p->value);
@@ -222,12 +224,13 @@ void PgBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
       sql += (n > 1 ? ", ($1, $" : "($1, $") + std::to_string(n + 1) + ", $" +
              std::to_string(n + 2) + ", $" + std::to_string(n + 3) + ", $" +
              std::to_string(n + 4) + ")";
-      values.insert(values.end(), {PgValue(name_id),
-                                   PgValue(int64_t{static_cast<int32_t>(p->type)}),
-                                   PgValue(v.text), PgValue(v.number)});
+      values.insert(values.end(),
+                    {PgValue(name_id), PgValue(int64_t{static_cast<int32_t>(p->type)}),
+                     PgValue(v.text), PgValue(v.number)});
     }
-    sql += " ON CONFLICT(item_id, name_id) DO UPDATE SET type = excluded.type, "
-           "text_value = excluded.text_value, num_value = excluded.num_value";
+    sql +=
+        " ON CONFLICT(item_id, name_id) DO UPDATE SET type = excluded.type, "
+        "text_value = excluded.text_value, num_value = excluded.num_value";
     impl.Run(sql, values);
   }
   StoreStep("save:properties");
@@ -255,7 +258,8 @@ void PgBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
     impl.Run(
         "INSERT INTO folder_fields(folder_id, name_id, type) VALUES($1, $2, $3) "
         "ON CONFLICT(folder_id, name_id) DO UPDATE SET type = excluded.type",
-        {saved.folder_id, NameId(impl, f.name, true), int64_t{static_cast<int32_t>(f.type)}});
+        {saved.folder_id, NameId(impl, f.name, true),
+         int64_t{static_cast<int32_t>(f.type)}});
   LogChange(impl, saved.folder_id, saved.entry_id,
             added ? ChangeKind::Added : ChangeKind::Changed);
   tx.Commit();
@@ -267,7 +271,8 @@ bool PgBackend::WasDelivered(std::string_view key) {
 }
 
 std::string PgBackend::DeliveredEntryID(std::string_view key) {
-  PgResult r = impl_->Run("SELECT entry_id FROM delivered_messages WHERE key = $1", {key});
+  PgResult r =
+      impl_->Run("SELECT entry_id FROM delivered_messages WHERE key = $1", {key});
   return r.Rows() ? r.Text(0, 0) : std::string();
 }
 
@@ -298,11 +303,11 @@ ItemRow PgBackend::CopyItem(int64_t item_id, int64_t target_folder_id) {
   Impl& impl = *impl_;
   PgTransaction tx(impl);
   std::string entry_id = NewStoreIdentifier();
-  PgResult made = impl.Run(
-      "INSERT INTO items(entry_id, folder_id, change_counter, creator, " +
-          impl.item_columns + ") SELECT $1, $2, 1, creator, " + impl.item_columns +
-          " FROM items WHERE id = $3 RETURNING id",
-      {entry_id, target_folder_id, item_id});
+  PgResult made =
+      impl.Run("INSERT INTO items(entry_id, folder_id, change_counter, creator, " +
+                   impl.item_columns + ") SELECT $1, $2, 1, creator, " +
+                   impl.item_columns + " FROM items WHERE id = $3 RETURNING id",
+               {entry_id, target_folder_id, item_id});
   if (made.Rows() == 0) throw ObjectDeletedError(kStoreSource);
   int64_t copy = made.Int(0, 0);
   impl.Run(

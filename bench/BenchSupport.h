@@ -34,9 +34,11 @@ inline double CpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-// A profile for Ann Smith in `dir`/profile with a new helpdesk in
-// `dir`/helpdesk.zdb registered for her; returns the profile as saved.
-inline host::Profile NewBenchHelpdesk(const std::filesystem::path& dir) {
+// A profile for Ann Smith in `dir`/profile with a new helpdesk in `store`
+// (a file or a server's address; `dir`/helpdesk.zdb when empty) registered
+// for her; returns the profile as saved.
+inline host::Profile NewBenchHelpdesk(const std::filesystem::path& dir,
+                                      const std::string& store = {}) {
   host::Profile profile = host::Profile::Default(dir / "profile");
   profile.user_name = "Ann Smith";
   profile.smtp_address = "support@helpdesk.example";
@@ -44,7 +46,8 @@ inline host::Profile NewBenchHelpdesk(const std::filesystem::path& dir) {
   profile.Save();
   NewHelpdeskOptions options;
   options.profile_folder = profile.folder;
-  options.store_path = dir / "helpdesk.zdb";
+  options.store_path =
+      store.empty() ? dir / "helpdesk.zdb" : std::filesystem::path(store);
   options.registration = Registration::ForUser;
   CreateNewHelpdesk(options);
   return host::Profile::Load(profile.folder);

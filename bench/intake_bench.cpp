@@ -12,7 +12,14 @@
 // them on into the outbox Maildir ("send", durably: one flush to disk per
 // mail). The "_cpu" figures count the processor time of the bench only,
 // without the waits for the disk and for other programs on the machine.
-// Usage: intake_bench [--mails N] [--dir DIR]
+// "case_lookup" is the time GetCaseItemFromID takes to find a case by its
+// number among all of them.
+//
+// With `--server LOCATION` (a "postgresql://" address of a database, made
+// when missing and emptied first) the same run is made a second time with
+// the helpdesk's store on that server; its figures carry "server_" before
+// their names.
+// Usage: intake_bench [--mails N] [--dir DIR] [--server LOCATION]
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <time.h>
@@ -29,10 +36,15 @@
 
 #include "BenchSupport.h"
 #include "addin/ZFO_M.h"
+#include "case/CaseProperties.h"
 #include "case/HelpdeskFolders.h"
+#include "case/ItemProperty.h"
 #include "case/NewHelpdesk.h"
+#include "case/cCase.h"
 #include "connection/LaterSteps.h"
 #include "host/client/Application.h"
+#include "host/db/Soci.h"
+#include "host/db/SqlSession.h"
 #include "host/mail/SendReceive.h"
 #include "host/os/EventLoop.h"
 #include "host/os/Profile.h"
@@ -213,8 +225,34 @@ void ConfigureHelpdesk(cGlobalSettings& settings,
     throw Error(err::kCallFailed, "the Inbox is not watched");
 }
 
-int Run(const std::filesystem::path& dir, int mails) {
-  host::Profile profile = bench::NewBenchHelpdesk(dir);
+// Prints one figure, its name after `prefix`.
+void Figure(const char* prefix, const char* name, double value, const char* unit) {
+  std::printf("%s%s: %.1f %s\n", prefix, name, value, unit);
+}
+
+void Count(const char* prefix, const char* name, int value) {
+  std::printf("%s%s: %d count\n", prefix, name, value);
+}
+
+// The mean time of finding cases by number, in microseconds: up to 200 of
+// the cases in `folder`, spread over all of them.
+double CaseLookupMicroseconds(const std::shared_ptr<host::MAPIFolder>& folder) {
+  std::vector<std::string> numbers;
+  auto items = folder->Items();
+  int32_t count = items->Count();
+  for (int32_t i = 1; i <= count; i += std::max(1, count / 200))
+    numbers.push_back(ReadItemText(*items->Item(i), caseprop::kCaseNumber));
+  auto start = Clock::now();
+  for (const std::string& number : numbers) {
+    if (!GetCaseItemFromID(number))
+      throw Error(err::kNotFound, "case " + number + " was not found");
+  }
+  return Seconds(Clock::now() - start) * 1e6 / static_cast<double>(numbers.size());
+}
+
+int Run(const std::filesystem::path& dir, int mails, const std::string& store,
+        const char* prefix) {
+  host::Profile profile = bench::NewBenchHelpdesk(dir, store);
 
   // Nobody answers: message boxes take their default button, windows close.
   auto renderer = std::make_shared<host::ScriptedRenderer>();
@@ -278,20 +316,20 @@ int Run(const std::filesystem::path& dir, int mails) {
   auto sent_at = Clock::now();
   double cpu_sent = CpuSeconds();
 
-  std::printf("mails: %d count\n", mails);
-  std::printf("cases: %d count\n", cases);
-  std::printf("deliver: %.1f mails/s\n", mails / Seconds(delivered_at - start));
-  std::printf("intake: %.1f mails/s\n", mails / Seconds(cases_at - delivered_at));
-  std::printf("end_to_end: %.1f mails/s\n", mails / Seconds(cases_at - start));
-  std::printf("notifications: %d count\n", waiting);
-  std::printf("send: %.1f notifications/s\n",
-              sent.outgoing.sent / Seconds(sent_at - cases_at));
-  std::printf("sent: %d count\n", sent.outgoing.sent);
-  std::printf("deliver_cpu: %.1f mails/s\n", mails / (cpu_delivered - cpu_start));
-  std::printf("intake_cpu: %.1f mails/s\n", mails / (cpu_cases - cpu_delivered));
-  std::printf("end_to_end_cpu: %.1f mails/s\n", mails / (cpu_cases - cpu_start));
-  std::printf("send_cpu: %.1f notifications/s\n",
-              sent.outgoing.sent / (cpu_sent - cpu_cases));
+  Count(prefix, "mails", mails);
+  Count(prefix, "cases", cases);
+  Figure(prefix, "deliver", mails / Seconds(delivered_at - start), "mails/s");
+  Figure(prefix, "intake", mails / Seconds(cases_at - delivered_at), "mails/s");
+  Figure(prefix, "end_to_end", mails / Seconds(cases_at - start), "mails/s");
+  Count(prefix, "notifications", waiting);
+  Figure(prefix, "send", sent.outgoing.sent / Seconds(sent_at - cases_at),
+         "notifications/s");
+  Count(prefix, "sent", sent.outgoing.sent);
+  Figure(prefix, "deliver_cpu", mails / (cpu_delivered - cpu_start), "mails/s");
+  Figure(prefix, "intake_cpu", mails / (cpu_cases - cpu_delivered), "mails/s");
+  Figure(prefix, "end_to_end_cpu", mails / (cpu_cases - cpu_start), "mails/s");
+  Figure(prefix, "send_cpu", sent.outgoing.sent / (cpu_sent - cpu_cases),
+         "notifications/s");
   if (!sent.AllWell() || sent.outgoing.retrying + sent.outgoing.failed > 0) {
     std::fprintf(stderr, "sending: %s (%d to retry, %d failed)\n",
                  sent.outgoing_error.c_str(), sent.outgoing.retrying,
@@ -317,11 +355,12 @@ int Run(const std::filesystem::path& dir, int mails) {
                  history_items->Count() - filed_before, mails);
     return 1;
   }
-  std::printf("replies_end_to_end: %.1f mails/s\n",
-              mails / Seconds(replies_at - replies_start));
-  std::printf("replies_end_to_end_cpu: %.1f mails/s\n",
-              mails / (cpu_replies - cpu_replies_start));
-  std::printf("peak_rss: %.1f MB\n", PeakRssMegabytes());
+  Figure(prefix, "replies_end_to_end", mails / Seconds(replies_at - replies_start),
+         "mails/s");
+  Figure(prefix, "replies_end_to_end_cpu", mails / (cpu_replies - cpu_replies_start),
+         "mails/s");
+  Figure(prefix, "case_lookup", CaseLookupMicroseconds(ongoing), "us");
+  Figure(prefix, "peak_rss", PeakRssMegabytes(), "MB");
   for (const auto& shown : renderer->Transcript()) {
     if (shown.kind == host::ShownKind::MessageBox ||
         (shown.kind == host::ShownKind::Form && shown.name != "Explorer"))
@@ -332,12 +371,34 @@ int Run(const std::filesystem::path& dir, int mails) {
   return 0;
 }
 
+// Drops every table of the database at `location`, so the run starts from
+// a new store; a database not there yet is left to the store to make.
+void EmptyServerDatabase(const std::string& location) {
+  std::unique_ptr<soci::session> session;
+  try {
+    session = host::db::OpenSession(location);
+  } catch (const Error&) {
+    return;  // no such database yet: the store makes it
+  }
+  host::db::Execute(*session, "SET client_min_messages = warning");
+  host::db::Execute(*session, "DROP SCHEMA public CASCADE");
+  host::db::Execute(*session, "CREATE SCHEMA public");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::string server;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (!std::strcmp(argv[i], "--server")) server = argv[i + 1];
+  }
   return bench::BenchMain(argc, argv, "intake_bench", "mails", 1000,
-                          [](const std::filesystem::path& dir, int mails) {
+                          [&](const std::filesystem::path& dir, int mails) {
                             callers = std::max(callers, (mails + 9) / 10);
-                            return Run(dir, mails);
+                            int status = Run(dir / "file", mails, "", "");
+                            if (status != 0 || server.empty()) return status;
+                            ForgetHelpdeskFolders();
+                            EmptyServerDatabase(server);
+                            return Run(dir / "server", mails, server, "server_");
                           });
 }

@@ -5,6 +5,7 @@
 
 #include "case/FolderMarkers.h"
 #include "case/HelpdeskFolders.h"
+#include "host/db/SqlSession.h"
 #include "host/os/Hive.h"
 #include "host/os/Locale.h"
 #include "host/os/Profile.h"
@@ -94,11 +95,16 @@ void WriteInitialSettings(const std::shared_ptr<host::MAPIFolder>& settings_fold
 
 void Register(host::Profile& profile, const host::Store& store,
               const cOutlookFolder& settings, NewHelpdesk& result) {
-  std::filesystem::path store_path = std::filesystem::absolute(store.FilePath());
+  bool on_server = host::db::BackendOf(store.FilePath()) == host::db::SqlBackend::Postgresql;
+  std::filesystem::path store_path =
+      on_server ? std::filesystem::path(store.FilePath())
+                : std::filesystem::absolute(store.FilePath());
   bool listed = false;
   for (const host::StoreLocation& location : profile.stores) {
     std::error_code failure;
-    if (std::filesystem::equivalent(location.path, store_path, failure)) listed = true;
+    if (on_server ? location.path == store_path
+                  : std::filesystem::equivalent(location.path, store_path, failure))
+      listed = true;
   }
   if (!listed) {
     profile.stores.push_back(
@@ -126,7 +132,8 @@ NewHelpdesk CreateNewHelpdesk(const NewHelpdeskOptions& options) {
                                      : options.profile_folder));
   std::filesystem::path store_path =
       options.store_path.empty() ? profile.folder / "helpdesk.zdb" : options.store_path;
-  store_path = std::filesystem::absolute(store_path);
+  if (host::db::BackendOf(store_path.string()) == host::db::SqlBackend::Sqlite)
+    store_path = std::filesystem::absolute(store_path);
   std::string name = Trim(options.name).empty() ? "Zanvoro Helpdesk" : options.name;
 
   host::NameSpace session(

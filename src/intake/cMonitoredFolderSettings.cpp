@@ -8,6 +8,7 @@
 #include "host/store/Item.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/NameSpace.h"
+#include "host/store/Store.h"
 #include "host/store/UserProperties.h"
 #include "host/xml/XmlDocument.h"
 #include "host/xml/XmlNode.h"
@@ -90,7 +91,16 @@ cMonitoredFolderSettings::cMonitoredFolderSettings(Services services)
       return {};
     };
   }
-  if (!services_.now) services_.now = [] { return zanvoro::Now(); };
+  if (!services_.now) {
+    // The claims' clock is the store's, so instances on several machines
+    // sharing a store on a server judge a claim's age alike.
+    services_.now = [this] {
+      if (FolderMode()) {
+        if (auto folder = services_.settings_folder()) return folder->GetStore()->CurrentTime();
+      }
+      return zanvoro::Now();
+    };
+  }
 }
 
 std::string cMonitoredFolderSettings::UserName() const { return services_.user_name(); }

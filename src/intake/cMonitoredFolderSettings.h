@@ -58,7 +58,8 @@ class cMonitoredFolderSettings {
   // Where the records live and who claims. Empty members take the
   // connected add-in's: the helpdesk's Settings folder, the shared global
   // settings (folder mode when the store choice is the Settings folder),
-  // the current user's name and the local time.
+  // the current user's name and the time by the Settings folder's store
+  // (the server's for a store on a server; else the local time).
   struct Services {
     std::function<std::shared_ptr<host::MAPIFolder>()> settings_folder;
     std::function<cGlobalSettings*()> global_settings;

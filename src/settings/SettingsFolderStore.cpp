@@ -1,5 +1,6 @@
 #include "settings/SettingsFolderStore.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "host/store/Items.h"
 #include "host/store/MAPIFolder.h"
 #include "host/store/UserProperties.h"
+#include "host/store/WriteBatch.h"
 #include "runtime/Date.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
@@ -21,7 +23,9 @@ namespace zanvoro {
 namespace {
 
 // Another user may save the same item between our read and our save; the
-// last writer wins, so a conflicting save is made again on a fresh copy.
+// last writer wins, so a conflicting save is made again on a fresh copy,
+// read and saved in one batch of the store (which keeps others out on a
+// store on a server, where a busy session saves the item in every batch).
 constexpr int kSaveAttempts = 3;
 // A counter loses a race only to an instance that advanced it meanwhile, so
 // every retry follows someone's progress; this many in a row means the
@@ -44,6 +48,8 @@ template <class F>
 bool WriteItem(host::MAPIFolder& folder, std::string_view subject,
                std::string_view location, F&& write) {
   for (int attempt = 1;; ++attempt) {
+    std::optional<host::WriteBatch> batch;
+    if (attempt > 1) batch.emplace(folder.GetStore());
     auto item = GetOutlookSettingItem(folder, subject, SettingItemMode::Create);
     if (!item) return false;
     try {

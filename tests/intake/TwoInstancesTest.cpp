@@ -1,8 +1,8 @@
 // Two technicians run `zanvoro run` side by side on one shared helpdesk
 // store whose folder "Support" both monitor, and both watch the Ongoing
-// folder. Whatever the claims decide, every mail that arrives in either
-// becomes one case or is attached to its case once, and nothing is left
-// behind.
+// folder; three do so on a store on a database server. Whatever the claims
+// decide, every mail that arrives in either becomes one case or is attached
+// to its case once, and nothing is left behind.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -23,6 +23,7 @@
 #include "case/CaseProperties.h"
 #include "case/ItemProperty.h"
 #include "case/cLogsList.h"
+#include "host/db/TestServer.h"
 #include "host/mail/MailImport.h"
 #include "host/os/Hive.h"
 #include "host/os/Profile.h"
@@ -159,31 +160,39 @@ std::string ProblemSubject(int problem) {
 // watched too.
 class TwoInstances : public ::testing::Test {
  protected:
-  void SetUp() override {
-    store_path_ = dir_ / "shared.zdb";
+  void SetUp() override { Prepare(dir_ / "shared.zdb", 2); }
+
+  // The profiles of the first `count` technicians, all registered for the
+  // helpdesk store at `store` (a file or a server's address).
+  void Prepare(const fs::path& store, size_t count) {
+    store_path_ = store;
     technicians_ = {{"Ann Smith", "ann@example.com", dir_ / "ann"},
-                    {"Bob Jones", "bob@example.com", dir_ / "bob"}};
+                    {"Bob Jones", "bob@example.com", dir_ / "bob"},
+                    {"Carl Brown", "carl@example.com", dir_ / "carl"}};
+    technicians_.resize(count);
     for (const Technician& technician : technicians_) {
       host::Profile profile = host::Profile::Default(technician.profile);
       profile.user_name = technician.name;
       profile.smtp_address = technician.address;
       profile.Save();
     }
-    // Ann makes the helpdesk; Bob's profile lists the same store and his
-    // hive the same Settings folder.
+    // Ann makes the helpdesk; the others' profiles list the same store and
+    // their hives the same Settings folder.
     Program configure({kConfigure, "--profile", technicians_[0].profile.string(),
                        "--store", store_path_.string(), "--register"},
                       dir_ / "configure.txt");
     ASSERT_EQ(configure.Wait(60s), 0) << ReadFile(dir_ / "configure.txt");
-    host::Profile bob = host::Profile::Load(technicians_[1].profile);
-    bob.stores.push_back(
-        host::StoreLocation{store_path_, kStoreName, host::StoreRole::Shared});
-    bob.Save();
     host::Hive ann_hive(technicians_[0].profile / "hive.json");
-    host::Hive bob_hive(technicians_[1].profile / "hive.json");
     const std::string key = RegistryKeyPath(kRegistryApp, "");
-    for (const char* name : {"VNHEntryID", "VNHStoreID", "VNHOutlookPath", "VNHName"}) {
-      bob_hive.SetValue(key, name, ann_hive.GetValue(key, name).value_or(""));
+    for (size_t i = 1; i < technicians_.size(); ++i) {
+      host::Profile other = host::Profile::Load(technicians_[i].profile);
+      other.stores.push_back(
+          host::StoreLocation{store_path_, kStoreName, host::StoreRole::Shared});
+      other.Save();
+      host::Hive other_hive(technicians_[i].profile / "hive.json");
+      for (const char* name : {"VNHEntryID", "VNHStoreID", "VNHOutlookPath", "VNHName"}) {
+        other_hive.SetValue(key, name, ann_hive.GetValue(key, name).value_or(""));
+      }
     }
 
     // The test delivers into "Support" as the store's owner, who also makes it.
@@ -208,7 +217,7 @@ class TwoInstances : public ::testing::Test {
     ASSERT_EQ(watch_ongoing.Wait(60s), 0) << ReadFile(dir_ / "settings.txt");
   }
 
-  void StartBoth() {
+  void StartAll() {
     ++round_;
     for (const Technician& technician : technicians_) {
       fs::path output = dir_ / (technician.profile.filename().string() + "-run" +
@@ -222,10 +231,10 @@ class TwoInstances : public ::testing::Test {
     }
   }
 
-  // SIGTERM to both; each ends cleanly and within bounds. A session just
+  // SIGTERM to all; each ends cleanly and within bounds. A session just
   // restarted may still be loading on a busy machine: it is stopped once it
   // listens for the request (it says so with its first line).
-  void StopBoth() {
+  void StopAll() {
     for (auto& program : running_) {
       auto until = std::chrono::steady_clock::now() + 60s;
       while (program->Output().find("zanvoro: profile") == std::string::npos &&
@@ -237,8 +246,8 @@ class TwoInstances : public ::testing::Test {
     running_.clear();
   }
 
-  // SIGKILL to both sessions and their send/receive workers, at once.
-  void KillBoth() {
+  // SIGKILL to all sessions and their send/receive workers, at once.
+  void KillAll() {
     for (auto& program : running_) program->Kill();
     running_.clear();
     for (const Technician& technician : technicians_) {
@@ -335,8 +344,8 @@ class TwoInstances : public ::testing::Test {
 
   // Waits (bounded) until no mail waits in "Support" or the Ongoing folder
   // and every problem has its case.
-  bool WaitUntilProcessed() {
-    auto until = std::chrono::steady_clock::now() + kProcessingLimit;
+  bool WaitUntilProcessed(std::chrono::seconds limit = kProcessingLimit) {
+    auto until = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < until) {
       if (support_->Items()->Count() == 0 && MailInOngoing() == 0 &&
           ongoing_->Items()->Count() + resolved_->Items()->Count() >= problems_) {
@@ -347,13 +356,28 @@ class TwoInstances : public ::testing::Test {
     return false;
   }
 
+  // Where the mail stands, and the end of each running session's output:
+  // what a processing that ran out of time had done.
+  std::string Progress() {
+    std::string text =
+        std::to_string(support_->Items()->Count()) + " in Support, " +
+        std::to_string(MailInOngoing()) + " mail in the Ongoing folder, " +
+        std::to_string(ongoing_->Items()->Count() + resolved_->Items()->Count()) +
+        " items in the case folders for " + std::to_string(problems_) + " problems";
+    for (const auto& program : running_) {
+      std::string output = program->Output();
+      text += "\n--- " + output.substr(output.size() > 2000 ? output.size() - 2000 : 0);
+    }
+    return text;
+  }
+
   void RememberCaseSubjects() {
     for (const CaseSeen& seen : Cases()) {
       if (int problem = ProblemOf(seen)) case_subjects_[problem] = seen.subject;
     }
   }
 
-  // The end state, after both instances stopped.
+  // The end state, after the instances stopped.
   void ExpectEveryMailProcessedOnce() {
     EXPECT_EQ(support_->Items()->Count(), 0) << "mail left in Support";
     EXPECT_EQ(MailInOngoing(), 0u) << "mail left in the Ongoing folder";
@@ -408,6 +432,9 @@ class TwoInstances : public ::testing::Test {
     }
   }
 
+  // The server's database of a store on a server (made before and dropped
+  // after everything else here).
+  std::unique_ptr<host::testsupport::TestServerDatabase> database_;
   TempDir dir_;
   fs::path store_path_;
   std::vector<Technician> technicians_;
@@ -425,13 +452,15 @@ class TwoInstances : public ::testing::Test {
 };
 
 TEST_F(TwoInstances, MailArrivingWhileBothRunBecomesOneCaseOrOneReplyEach) {
-  StartBoth();
+  StartAll();
   for (int i = 0; i < 80; ++i) ImportNewProblem();
-  ASSERT_TRUE(WaitUntilProcessed()) << "the first mails were not processed in time";
+  ASSERT_TRUE(WaitUntilProcessed())
+      << "the first mails were not processed in time: " << Progress();
   RememberCaseSubjects();
   ImportMixed(140, Spread::MostlySupport);
-  ASSERT_TRUE(WaitUntilProcessed()) << "the mixed mails were not processed in time";
-  StopBoth();
+  ASSERT_TRUE(WaitUntilProcessed())
+      << "the mixed mails were not processed in time: " << Progress();
+  StopAll();
   ExpectEveryMailProcessedOnce();
 }
 
@@ -444,17 +473,19 @@ TEST_F(TwoInstances, MailWaitingWhenBothStartIsProcessedOnce) {
     Spread spread;
   } waiting[] = {{"in Support and the Ongoing folder", Spread::MostlySupport},
                  {"in the Ongoing folder only", Spread::AllOngoing}};
-  StartBoth();
+  StartAll();
   for (int i = 0; i < 40; ++i) ImportNewProblem();
-  ASSERT_TRUE(WaitUntilProcessed()) << "the first mails were not processed in time";
-  StopBoth();
+  ASSERT_TRUE(WaitUntilProcessed())
+      << "the first mails were not processed in time: " << Progress();
+  StopAll();
   for (const auto& w : waiting) {
     SCOPED_TRACE(w.where);
     RememberCaseSubjects();
     ImportMixed(100, w.spread);
-    StartBoth();
-    ASSERT_TRUE(WaitUntilProcessed()) << "the waiting mails were not processed in time";
-    StopBoth();
+    StartAll();
+    ASSERT_TRUE(WaitUntilProcessed())
+        << "the waiting mails were not processed in time: " << Progress();
+    StopAll();
     ExpectEveryMailProcessedOnce();
   }
 }
@@ -476,19 +507,47 @@ TEST_F(TwoInstances, KilledDuringIntakeAndRestartedLosesAndRepeatsNothing) {
       std::this_thread::sleep_for(10ms);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(std::rand() % 300));
-    KillBoth();
-    StartBoth();
+    KillAll();
+    StartAll();
   };
-  StartBoth();
+  StartAll();
   for (int i = 0; i < 120; ++i) ImportNewProblem();
   kill_at_work();
   kill_at_work();
-  ASSERT_TRUE(WaitUntilProcessed()) << "the first mails were not processed in time";
+  ASSERT_TRUE(WaitUntilProcessed())
+      << "the first mails were not processed in time: " << Progress();
   RememberCaseSubjects();
   ImportMixed(150, Spread::MostlySupport);
   kill_at_work();
-  ASSERT_TRUE(WaitUntilProcessed()) << "the mixed mails were not processed in time";
-  StopBoth();
+  ASSERT_TRUE(WaitUntilProcessed())
+      << "the mixed mails were not processed in time: " << Progress();
+  StopAll();
+  ExpectEveryMailProcessedOnce();
+}
+
+// Three technicians on one store on a database server, mail arriving while
+// all three run: new problems first, then replies and new problems mixed.
+// The claims leave each folder to one of them; the others stand by, and add
+// themselves to the technicians while the first one files cases.
+class ThreeInstancesOnAServer : public TwoInstances {
+ protected:
+  void SetUp() override {
+    database_ = std::make_unique<host::testsupport::TestServerDatabase>();
+    if (!database_->Available()) GTEST_SKIP() << "no PostgreSQL server for this run";
+    Prepare(database_->Location(), 3);
+  }
+};
+
+TEST_F(ThreeInstancesOnAServer, MailArrivingWhileThreeRunBecomesOneCaseOrOneReplyEach) {
+  StartAll();
+  for (int i = 0; i < 100; ++i) ImportNewProblem();
+  ASSERT_TRUE(WaitUntilProcessed())
+      << "the first mails were not processed in time: " << Progress();
+  RememberCaseSubjects();
+  ImportMixed(200, Spread::MostlySupport);
+  ASSERT_TRUE(WaitUntilProcessed())
+      << "the mixed mails were not processed in time: " << Progress();
+  StopAll();
   ExpectEveryMailProcessedOnce();
 }
 

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "host/db/SqlSession.h"
 #include "host/os/AtomicFile.h"
 #include "host/os/Hive.h"
 #include "host/os/System.h"
@@ -98,12 +99,15 @@ std::filesystem::path Absolute(const std::filesystem::path& folder,
                                const std::string& path_text, const std::string& where) {
   if (path_text.empty()) throw Malformed(where + " must not be empty");
   std::filesystem::path path(path_text);
+  // A store on a database server is an address, not a file.
+  if (db::BackendOf(path_text) == db::SqlBackend::Postgresql) return path;
   return (path.is_absolute() ? path : folder / path).lexically_normal();
 }
 
 // Inside the profile folder: relative to it; elsewhere: as it is.
 std::string Portable(const std::filesystem::path& folder,
                      const std::filesystem::path& path) {
+  if (db::BackendOf(path.string()) == db::SqlBackend::Postgresql) return path.string();
   std::filesystem::path relative = path.lexically_relative(folder);
   if (!relative.empty() && *relative.begin() != "..") return relative.string();
   return path.string();

@@ -190,6 +190,8 @@ std::vector<ChangeRow> SqliteBackend::ChangesAfter(int64_t seq) {
       });
 }
 
+Date SqliteBackend::CurrentTime() { return Now(); }
+
 bool SqliteBackend::BeginBatch() { return impl_->BeginBatch(); }
 
 void SqliteBackend::CommitBatch() { impl_->CommitBatch(); }

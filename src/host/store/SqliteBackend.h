@@ -100,6 +100,7 @@ class SqliteBackend final : public StoreBackend {
   bool BeginBatch() override;
   void CommitBatch() override;
 
+  Date CurrentTime() override;
   int64_t LastChangeSeq() override;
   std::vector<ChangeRow> ChangesAfter(int64_t seq) override;
   bool ChangedElsewhere() override;

@@ -33,10 +33,6 @@ struct SqliteBackend::Impl : SqliteConnection {
   void RolledBack() override { name_ids.clear(); }
 };
 
-// Whether `sql` is the sub-select Resolve makes for a user property; gives
-// back its name id and value column ("text_value" or "num_value").
-bool ParseUserPropertySql(const std::string& sql, int64_t& name_id, std::string& column);
-
 // Records a change of the item `entry_id` in `folder_id` for the sessions
 // watching the store.
 void LogChange(SqliteBackend::Impl& impl, int64_t folder_id, std::string_view entry_id,

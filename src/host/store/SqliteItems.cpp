@@ -1,4 +1,3 @@
-#include <cmath>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -7,6 +6,7 @@
 #include "host/store/Recordset.h"
 #include "host/store/SqliteBackend.h"
 #include "host/store/SqliteBackendImpl.h"
+#include "host/store/StoreValues.h"
 #include "host/store/TableQuery.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
@@ -14,50 +14,6 @@
 namespace zanvoro::host {
 
 namespace {
-
-// Value columns of a user property: its text form, and its number (also
-// dates as day counts and yes/no as 1/0) when it has one.
-struct EncodedValue {
-  std::optional<std::string> text;
-  std::optional<double> number;
-};
-
-EncodedValue Encode(UserPropertyType type, const Variant& value) {
-  EncodedValue out;
-  switch (type) {
-    case UserPropertyType::Text: {
-      std::string text = value.IsText() ? value.Text() : CStr(value);
-      if (IsNumeric(text)) out.number = CDbl(Variant(text));
-      out.text = std::move(text);
-      break;
-    }
-    case UserPropertyType::Number: {
-      double d = CDbl(value);
-      out.text = CStr(Variant(d));
-      out.number = d;
-      break;
-    }
-    case UserPropertyType::Currency: {
-      Currency c = CCur(value);
-      out.text = CurrencyText(c);
-      out.number = c.ToDouble();
-      break;
-    }
-    case UserPropertyType::DateTime: {
-      Date d = CDate(value);
-      out.text = CStr(Variant(d));
-      out.number = d.Serial();
-      break;
-    }
-    case UserPropertyType::YesNo: {
-      bool b = CBool(value);
-      out.text = b ? "True" : "False";
-      out.number = b ? 1 : 0;
-      break;
-    }
-  }
-  return out;
-}
 
 void BindStandard(SqliteQuery& q, int first, const ItemRow& row) {
   for (const StandardProperty& p : StandardProperties()) {
@@ -116,20 +72,9 @@ ItemRow ReadItem(const SqliteQuery& q) {
 }
 
 Variant Decode(UserPropertyType type, const SqliteQuery& q, int text_col, int num_col) {
-  switch (type) {
-    case UserPropertyType::Text:
-      return Variant(q.Text(text_col));
-    case UserPropertyType::Number:
-      return Variant(q.IsNull(num_col) ? 0.0 : q.Real(num_col));
-    case UserPropertyType::Currency:
-      return Variant(Currency::FromScaled(
-          static_cast<int64_t>(std::llround(q.Real(num_col) * Currency::kScale))));
-    case UserPropertyType::DateTime:
-      return Variant(q.IsNull(num_col) ? Date::NoDate() : Date(q.Real(num_col)));
-    case UserPropertyType::YesNo:
-      return Variant(q.Real(num_col) != 0);
-  }
-  return Variant();
+  return DecodeUserProperty(type, q.Text(text_col),
+                            q.IsNull(num_col) ? std::nullopt
+                                              : std::optional<double>(q.Real(num_col)));
 }
 
 // Raised when an update or delete found no row with the expected counter.
@@ -320,7 +265,7 @@ void SqliteBackend::SaveItem(ItemRow& row, const ItemWrite& write) {
         "num_value = excluded.num_value";
     SqliteQuery q(impl, kUpsert);
     for (const PropertyRow& p : write.set_properties) {
-      EncodedValue v = Encode(p.type, p.value);
+      EncodedValue v = EncodeUserProperty(p.type, p.value);
       q.Bind(1, saved.id)
           .Bind(2, NameId(impl, p.name, true))
           .Bind(3, int64_t{static_cast<int32_t>(p.type)})
@@ -573,7 +518,7 @@ Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select)
     int64_t name_id = 0;
     std::string value_column;
     if (ParseUserPropertySql(select.column_sql[c], name_id, value_column)) {
-      by_name[name_id].push_back({c, value_column == "num_value"});
+      by_name[name_id].push_back({c, value_column == kUserNumValue});
     } else {
       sql += ", " + select.column_sql[c];
       main_column[c] = next++;

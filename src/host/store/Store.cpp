@@ -3,10 +3,12 @@
 #include <chrono>
 #include <map>
 
+#include "host/db/SqlSession.h"
 #include "host/os/EventLoop.h"
 #include "host/store/AddressBook.h"
 #include "host/store/Item.h"
 #include "host/store/MAPIFolder.h"
+#include "host/store/PgBackend.h"
 #include "host/store/SqliteBackend.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
@@ -42,7 +44,12 @@ std::shared_ptr<Store> Store::Open(const StoreSpec& location, const UserInfo& us
   create.owner_name = user.Name;
   create.owner_address = user.Address;
   if (location.kind == StoreKind::Mailbox) create.folders = MailboxFolders();
-  auto backend = SqliteBackend::Open(location.path, create);
+  std::unique_ptr<StoreBackend> backend;
+  if (db::BackendOf(location.path) == db::SqlBackend::Postgresql) {
+    backend = PgBackend::Open(location.path, create);
+  } else {
+    backend = SqliteBackend::Open(location.path, create);
+  }
   return std::shared_ptr<Store>(
       new Store(std::move(backend), user, loop, std::move(book)));
 }

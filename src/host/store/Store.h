@@ -51,6 +51,8 @@ class Store : public std::enable_shared_from_this<Store> {
   // nullptr when this store holds no such folder or item.
   std::shared_ptr<MAPIFolder> GetFolderFromID(std::string_view entry_id);
   std::shared_ptr<Item> GetItemFromID(std::string_view entry_id);
+  // The time now by the store's clock (StoreBackend::CurrentTime).
+  Date CurrentTime() { return backend_->CurrentTime(); }
   // Whether an item was saved with `key` among its delivery records
   // (Item::SaveAsDelivered).
   bool WasDelivered(std::string_view key) { return backend_->WasDelivered(key); }

@@ -20,6 +20,7 @@
 #include "host/store/QueryTarget.h"
 #include "host/store/StandardProperty.h"
 #include "host/store/StoreTypes.h"
+#include "runtime/Date.h"
 #include "runtime/Variant.h"
 
 namespace zanvoro::host {
@@ -175,6 +176,10 @@ class StoreBackend : public QueryTarget {
   // Stores the batch (raising the error when that fails; nothing of it is
   // stored then).
   virtual void CommitBatch() = 0;
+
+  // The time now by the store's clock, to the second: the server's for a
+  // store on a server, so sessions on several machines agree on it.
+  virtual Date CurrentTime() = 0;
 
   // Changes made by this and other sessions, for ItemAdd.
   virtual int64_t LastChangeSeq() = 0;

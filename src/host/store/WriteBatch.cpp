@@ -57,6 +57,11 @@ WriteBatch::WriteBatch(NameSpace* session) {
   }
 }
 
+WriteBatch::WriteBatch(const std::shared_ptr<Store>& store) {
+  if (State().depth++ > 0 || !store) return;
+  if (store->Backend().BeginBatch()) State().stores.push_back(store);
+}
+
 WriteBatch::~WriteBatch() {
   if (--State().depth == 0) CommitStores();
 }

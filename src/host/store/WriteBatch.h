@@ -12,11 +12,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace zanvoro::host {
 
 class NameSpace;
+class Store;
 
 class WriteBatch {
  public:
@@ -24,6 +26,11 @@ class WriteBatch {
   // store that is busy stores its writes one by one as without a batch.
   // Without a session only AfterCommit waits for the batch's end.
   explicit WriteBatch(NameSpace* session);
+  // Begins a batch on `store` alone. On a store on a server the batch holds
+  // the store's write lock from here: what is read inside it cannot be
+  // changed by others before it is saved (a read, change and save that
+  // lost to another session's save is made again in one).
+  explicit WriteBatch(const std::shared_ptr<Store>& store);
   // Commits. A store that fails to commit loses this batch's writes (its
   // items stay as they were before); the error is not raised from here.
   ~WriteBatch();

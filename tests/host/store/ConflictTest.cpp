@@ -5,9 +5,11 @@
 namespace zanvoro::host::testing {
 namespace {
 
-class ConflictTest : public StoreTest {
+class ConflictTest : public BothBackends<> {
  protected:
   void SetUp() override {
+    BothBackends::SetUp();
+    if (IsSkipped()) return;
     ann_ = OpenShared(Ann());
     folder_ = ann_->Stores()[0]->GetRootFolder()->Folders().Add("Cases", ItemType::Post);
     auto item = folder_->Items()->Add();
@@ -23,7 +25,7 @@ class ConflictTest : public StoreTest {
 
 // Another session, another object of the item in this session, and another
 // process all count as someone else's save; a save of one's own never does.
-TEST_F(ConflictTest, SaveAfterSomeoneElseSavedRaisesObjectChangedAndStoresNothing) {
+TEST_P(ConflictTest, SaveAfterSomeoneElseSavedRaisesObjectChangedAndStoresNothing) {
   auto item = ann_->GetItemFromID(entry_id_);
   for (int i = 0; i < 3; ++i) {
     item->SetSubject("round " + std::to_string(i));
@@ -54,7 +56,7 @@ TEST_F(ConflictTest, SaveAfterSomeoneElseSavedRaisesObjectChangedAndStoresNothin
   EXPECT_EQ(ann_->GetItemFromID(entry_id_)->Subject(), "changed by another process");
 }
 
-TEST_F(ConflictTest, SaveAfterItWasDeletedRaisesObjectDeleted) {
+TEST_P(ConflictTest, SaveAfterItWasDeletedRaisesObjectDeleted) {
   auto bob = OpenShared(Bob());
   auto mine = ann_->GetItemFromID(entry_id_);
   bob->GetItemFromID(entry_id_)->Delete();
@@ -65,13 +67,15 @@ TEST_F(ConflictTest, SaveAfterItWasDeletedRaisesObjectDeleted) {
   ExpectError(err::kObjectDeleted, [&] { mine->Copy(); });
 }
 
-TEST_F(ConflictTest, SavingIntoAFolderDeletedMeanwhileRaisesObjectDeleted) {
+TEST_P(ConflictTest, SavingIntoAFolderDeletedMeanwhileRaisesObjectDeleted) {
   auto bob = OpenShared(Bob());
   auto item = folder_->Items()->Add();
   ann_->GetFolderFromID(folder_->EntryID())->Delete();
   ExpectError(err::kObjectDeleted, [&] { item->Save(); });
   ExpectError(err::kNotFound, [&] { bob->GetItemFromID(entry_id_); });
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, ConflictTest, StoreBackends(), BackendName);
 
 }  // namespace
 }  // namespace zanvoro::host::testing

@@ -3,9 +3,9 @@
 namespace zanvoro::host::testing {
 namespace {
 
-using FolderTest = StoreTest;
+class FolderTest : public BothBackends<> {};
 
-TEST_F(FolderTest, NewMailboxHasTheDefaultFolders) {
+TEST_P(FolderTest, NewMailboxHasTheDefaultFolders) {
   auto ns = OpenAnn();
   struct {
     DefaultFolder which;
@@ -29,7 +29,7 @@ TEST_F(FolderTest, NewMailboxHasTheDefaultFolders) {
   }
 }
 
-TEST_F(FolderTest, SubFoldersAreNamedWithoutRegardToCaseAndGoWithTheirItems) {
+TEST_P(FolderTest, SubFoldersAreNamedWithoutRegardToCaseAndGoWithTheirItems) {
   auto ns = OpenAnn();
   auto root = ns->Folders().Item("mailbox - ann smith");
   ASSERT_NE(root, nullptr);
@@ -55,7 +55,7 @@ TEST_F(FolderTest, SubFoldersAreNamedWithoutRegardToCaseAndGoWithTheirItems) {
   ExpectError(err::kNotFound, [&] { ns->GetItemFromID(item->EntryID()); });
 }
 
-TEST_F(FolderTest, NameDescriptionAndKindSurviveReopening) {
+TEST_P(FolderTest, NameDescriptionAndKindSurviveReopening) {
   std::string entry_id, store_id;
   {
     auto ns = OpenAnn();
@@ -75,7 +75,7 @@ TEST_F(FolderTest, NameDescriptionAndKindSurviveReopening) {
   ExpectError(err::kNotFound, [&] { ns->GetFolderFromID("00FF"); });
 }
 
-TEST_F(FolderTest, StoresCanBeAddedAndRemovedAtRunTime) {
+TEST_P(FolderTest, StoresCanBeAddedAndRemovedAtRunTime) {
   auto ns = OpenAnn();
   auto shared = ns->AddStore(SharedPath(), "Helpdesk");
   EXPECT_EQ(ns->Stores().size(), 2u);
@@ -87,15 +87,15 @@ TEST_F(FolderTest, StoresCanBeAddedAndRemovedAtRunTime) {
   ExpectError(err::kNotFound, [&] { ns->RemoveStore(shared->StoreID()); });
 }
 
-TEST_F(FolderTest, SharedDefaultFolderOpensAnotherUsersMailbox) {
+TEST_P(FolderTest, SharedDefaultFolderOpensAnotherUsersMailbox) {
   {
     auto bob = std::make_unique<NameSpace>(
         Bob(), &loop_,
         std::vector<StoreSpec>{
-            {dir_.File("bob.db"), "Mailbox - Bob Jones", StoreKind::Mailbox}});
+            {Location("bob.db"), "Mailbox - Bob Jones", StoreKind::Mailbox}});
   }
   auto ns = OpenAnn();
-  ns->AddStore(dir_.File("bob.db"), "Mailbox - Bob Jones");
+  ns->AddStore(Location("bob.db"), "Mailbox - Bob Jones");
   Recipient bob = ns->CreateRecipient("bob@example.com");
   auto inbox = ns->GetSharedDefaultFolder(bob, DefaultFolder::Inbox);
   EXPECT_EQ(inbox->FolderPath(), "\\\\Mailbox - Bob Jones\\Inbox");
@@ -107,7 +107,7 @@ TEST_F(FolderTest, SharedDefaultFolderOpensAnotherUsersMailbox) {
               [&] { ns->GetSharedDefaultFolder(nobody, DefaultFolder::Inbox); });
 }
 
-TEST_F(FolderTest, PermissionsLimitWhatOtherUsersMayDo) {
+TEST_P(FolderTest, PermissionsLimitWhatOtherUsersMayDo) {
   auto ann = OpenShared(Ann());
   auto cases = ann->Stores()[0]->GetRootFolder()->Folders().Add("Cases", ItemType::Post);
   EXPECT_EQ(cases->CurrentUserRole(), Role::Owner) << "the store's creator";
@@ -140,6 +140,8 @@ TEST_F(FolderTest, PermissionsLimitWhatOtherUsersMayDo) {
   ExpectError(err::kAccessDenied, [&] { bobs_cases->Items(); });
   ExpectError(err::kAccessDenied, [&] { bob->GetItemFromID(anns_item->EntryID()); });
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, FolderTest, StoreBackends(), BackendName);
 
 }  // namespace
 }  // namespace zanvoro::host::testing

@@ -4,9 +4,11 @@
 namespace zanvoro::host::testing {
 namespace {
 
-class ItemAddTest : public StoreTest {
+class ItemAddTest : public BothBackends<> {
  protected:
   void SetUp() override {
+    BothBackends::SetUp();
+    if (IsSkipped()) return;
     ann_ = OpenShared(Ann());
     folder_ = ann_->Stores()[0]->GetRootFolder()->Folders().Add("Monitored");
     subscription_ =
@@ -31,7 +33,7 @@ class ItemAddTest : public StoreTest {
   bool in_save_ = false;
 };
 
-TEST_F(ItemAddTest, FiresLaterOnTheLoopOnceForANewItemOfThisFolderOnly) {
+TEST_P(ItemAddTest, FiresLaterOnTheLoopOnceForANewItemOfThisFolderOnly) {
   SaveNew(folder_->Parent(), "not here");
   SaveNew(folder_, "here");
   EXPECT_TRUE(seen_.empty());
@@ -48,7 +50,7 @@ TEST_F(ItemAddTest, FiresLaterOnTheLoopOnceForANewItemOfThisFolderOnly) {
   EXPECT_EQ(seen_.size(), 1u);
 }
 
-TEST_F(ItemAddTest, FiresForItemsMovedOrCopiedIn) {
+TEST_P(ItemAddTest, FiresForItemsMovedOrCopiedIn) {
   auto other = folder_->Parent()->Folders().Add("Elsewhere");
   auto item = other->Items()->Add();
   item->SetSubject("moved");
@@ -59,18 +61,20 @@ TEST_F(ItemAddTest, FiresForItemsMovedOrCopiedIn) {
   EXPECT_EQ(seen_, (std::vector<std::string>{"moved", "moved"}));
 }
 
-TEST_F(ItemAddTest, FiresForAnItemSavedByAnotherSession) {
+TEST_P(ItemAddTest, FiresForAnItemSavedByAnotherSession) {
   auto bob = OpenShared(Bob());
   SaveNew(bob->GetFolderFromID(folder_->EntryID()), "from Bob");
   EXPECT_TRUE(RunUntil([&] { return seen_.size() == 1; }));
   EXPECT_EQ(seen_[0], "from Bob");
 }
 
-TEST_F(ItemAddTest, FiresForAnItemSavedByAnotherProcess) {
+TEST_P(ItemAddTest, FiresForAnItemSavedByAnotherProcess) {
   ASSERT_EQ(RunChild("save-new", SharedPath(), "", folder_->EntryID()), 0);
   EXPECT_TRUE(RunUntil([&] { return seen_.size() == 1; }));
   EXPECT_EQ(seen_[0], "from another process");
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, ItemAddTest, StoreBackends(), BackendName);
 
 }  // namespace
 }  // namespace zanvoro::host::testing

@@ -8,7 +8,7 @@
 namespace zanvoro::host::testing {
 namespace {
 
-using ItemTest = StoreTest;
+class ItemTest : public BothBackends<> {};
 
 // A value for every standard property that differs from its default.
 Variant SampleValue(const StandardProperty& p) {
@@ -25,7 +25,7 @@ Variant SampleValue(const StandardProperty& p) {
   return Variant();
 }
 
-TEST_F(ItemTest, EveryStandardPropertyRoundTrips) {
+TEST_P(ItemTest, EveryStandardPropertyRoundTrips) {
   std::string entry_id;
   {
     auto ns = OpenAnn();
@@ -46,7 +46,7 @@ TEST_F(ItemTest, EveryStandardPropertyRoundTrips) {
   EXPECT_TRUE(item->Saved());
 }
 
-TEST_F(ItemTest, NewItemsTakeTheClassOfTheirFolder) {
+TEST_P(ItemTest, NewItemsTakeTheClassOfTheirFolder) {
   auto ns = OpenAnn();
   auto inbox = ns->GetDefaultFolder(DefaultFolder::Inbox);
   struct {
@@ -69,7 +69,7 @@ TEST_F(ItemTest, NewItemsTakeTheClassOfTheirFolder) {
             "IPM.Post.PLWSupportCase");
 }
 
-TEST_F(ItemTest, NewItemHasDefaultsAndStandardPropertiesConvertOrRefuse) {
+TEST_P(ItemTest, NewItemHasDefaultsAndStandardPropertiesConvertOrRefuse) {
   auto ns = OpenAnn();
   auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
   EXPECT_FALSE(item->Saved());
@@ -92,7 +92,7 @@ TEST_F(ItemTest, NewItemHasDefaultsAndStandardPropertiesConvertOrRefuse) {
   EXPECT_FALSE(item->Saved());
 }
 
-TEST_F(ItemTest, UserPropertiesKeepTheirTypesAndValuesOrRefuseOnesThatCannotConvert) {
+TEST_P(ItemTest, UserPropertiesKeepTheirTypesAndValuesOrRefuseOnesThatCannotConvert) {
   std::string entry_id;
   {
     auto ns = OpenAnn();
@@ -132,7 +132,7 @@ TEST_F(ItemTest, UserPropertiesKeepTheirTypesAndValuesOrRefuseOnesThatCannotConv
   EXPECT_EQ(props.Find("Gone"), nullptr);
 }
 
-TEST_F(ItemTest, AddToFolderRecordsAFolderField) {
+TEST_P(ItemTest, AddToFolderRecordsAFolderField) {
   auto ns = OpenAnn();
   auto inbox = ns->GetDefaultFolder(DefaultFolder::Inbox);
   auto item = inbox->Items()->Add();
@@ -145,7 +145,7 @@ TEST_F(ItemTest, AddToFolderRecordsAFolderField) {
   EXPECT_EQ(fields[0].Type, UserPropertyType::Text);
 }
 
-TEST_F(ItemTest, RecipientsRoundTripAndResolveAgainstContactsFoldersAtAnyDepth) {
+TEST_P(ItemTest, RecipientsRoundTripAndResolveAgainstContactsFoldersAtAnyDepth) {
   auto ns = OpenAnn();
   auto projects = ns->GetDefaultFolder(DefaultFolder::Inbox)->Folders().Add("Projects");
   auto nested = projects->Folders()
@@ -197,7 +197,7 @@ TEST_F(ItemTest, RecipientsRoundTripAndResolveAgainstContactsFoldersAtAnyDepth) 
   EXPECT_EQ(fred->Address(), "fred@example.com");
 }
 
-TEST_F(ItemTest, AttachmentsKeepTheirBytes) {
+TEST_P(ItemTest, AttachmentsKeepTheirBytes) {
   auto ns = OpenAnn();
   std::string source = dir_.File("report.bin");
   std::string bytes("a\0b\xff\x01 end", 9);
@@ -225,7 +225,7 @@ TEST_F(ItemTest, AttachmentsKeepTheirBytes) {
               [&] { a.Item(1)->SaveAsFile(dir_.File("no/such/dir")); });
 }
 
-TEST_F(ItemTest, CopyAndMoveCarryEverythingAndAMoveWithinAStoreKeepsTheEntryId) {
+TEST_P(ItemTest, CopyAndMoveCarryEverythingAndAMoveWithinAStoreKeepsTheEntryId) {
   auto ns = OpenAnn();
   auto inbox = ns->GetDefaultFolder(DefaultFolder::Inbox);
   auto shared = ns->AddStore(SharedPath(), "Helpdesk");
@@ -258,7 +258,7 @@ TEST_F(ItemTest, CopyAndMoveCarryEverythingAndAMoveWithinAStoreKeepsTheEntryId) 
   }
 }
 
-TEST_F(ItemTest, DeleteInAMailboxGoesToDeletedItemsThenForGood) {
+TEST_P(ItemTest, DeleteInAMailboxGoesToDeletedItemsThenForGood) {
   auto ns = OpenAnn();
   auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
   item->Save();
@@ -270,7 +270,7 @@ TEST_F(ItemTest, DeleteInAMailboxGoesToDeletedItemsThenForGood) {
   ExpectError(err::kNotFound, [&] { ns->GetItemFromID(item->EntryID()); });
 }
 
-TEST_F(ItemTest, CloseDiscardingDropsUnsavedChanges) {
+TEST_P(ItemTest, CloseDiscardingDropsUnsavedChanges) {
   auto ns = OpenAnn();
   auto item = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items()->Add();
   item->SetSubject("kept");
@@ -283,7 +283,7 @@ TEST_F(ItemTest, CloseDiscardingDropsUnsavedChanges) {
   EXPECT_TRUE(item->Saved());
 }
 
-TEST_F(ItemTest, ItemsAreIndexedInCreationOrderOrSorted) {
+TEST_P(ItemTest, ItemsAreIndexedInCreationOrderOrSorted) {
   auto ns = OpenAnn();
   auto items = ns->GetDefaultFolder(DefaultFolder::Inbox)->Items();
   for (const char* subject : {"b", "c", "a"}) {
@@ -299,6 +299,8 @@ TEST_F(ItemTest, ItemsAreIndexedInCreationOrderOrSorted) {
   EXPECT_EQ(items->Item(1)->Subject(), "c");
   EXPECT_EQ(items->Item(3)->Subject(), "a");
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, ItemTest, StoreBackends(), BackendName);
 
 }  // namespace
 }  // namespace zanvoro::host::testing

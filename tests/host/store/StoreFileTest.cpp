@@ -86,7 +86,10 @@ TEST_F(StoreFileTest, AFileThatIsNoStoreOfThisVersionIsRefusedAndLeftAlone) {
   ExpectError(err::kCorruptData, [&] { OpenShared(Ann()); });
 }
 
-TEST_F(StoreFileTest, AMoveCutShortLeavesTheItemExactlyOnce) {
+// A process that dies inside a transaction, on either kind of store.
+class CrashTest : public BothBackends<> {};
+
+TEST_P(CrashTest, AMoveCutShortLeavesTheItemExactlyOnce) {
   std::string entry_id, archive_id;
   {
     auto ns = OpenShared(Ann());
@@ -112,7 +115,7 @@ TEST_F(StoreFileTest, AMoveCutShortLeavesTheItemExactlyOnce) {
       << "the store still works";
 }
 
-TEST_F(StoreFileTest, ASaveCutShortLeavesTheItemAsItWas) {
+TEST_P(CrashTest, ASaveCutShortLeavesTheItemAsItWas) {
   std::string entry_id;
   {
     auto ns = OpenShared(Ann());
@@ -129,6 +132,8 @@ TEST_F(StoreFileTest, ASaveCutShortLeavesTheItemAsItWas) {
     EXPECT_EQ(item->UserProperties().Count(), 0) << step;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, CrashTest, StoreBackends(), BackendName);
 
 }  // namespace
 }  // namespace zanvoro::host::testing

@@ -1,5 +1,6 @@
 // Shared pieces of the store tests: a unique temporary folder per test and
-// sessions on store files in it.
+// sessions on stores in it, as files or (the suites parametrized with
+// StoreBackends) as databases of the test run's PostgreSQL server.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,10 +8,12 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "host/db/TestServer.h"
 #include "host/os/EventLoop.h"
 #include "host/store/Item.h"
 #include "host/store/Items.h"
@@ -42,11 +45,29 @@ class TempDir {
 inline UserInfo Ann() { return UserInfo{"Ann Smith", "ann@example.com"}; }
 inline UserInfo Bob() { return UserInfo{"Bob Jones", "bob@example.com"}; }
 
-// A test with a temporary folder, an event loop and Ann's mailbox.
+enum class Backend { File, Server };
+
+// A test with a temporary folder, an event loop and Ann's mailbox. On the
+// server each store name is a database of its own; without a server
+// running such a test skips.
 class StoreTest : public ::testing::Test {
  protected:
-  std::string MailboxPath() const { return dir_.File("ann.db"); }
-  std::string SharedPath() const { return dir_.File("shared.db"); }
+  void SetUp() override {
+    if (backend_ == Backend::Server &&
+        testsupport::TestServerDatabase::LocationOf("postgres").empty())
+      GTEST_SKIP() << "no PostgreSQL server for this run";
+  }
+
+  // Where the store called `name` lives: a file of the temporary folder, or
+  // a new database on the server (the same one for the same name).
+  std::string Location(const std::string& name) {
+    if (backend_ == Backend::File) return dir_.File(name);
+    auto& database = databases_[name];
+    if (!database) database = std::make_unique<testsupport::TestServerDatabase>();
+    return database->Location();
+  }
+  std::string MailboxPath() { return Location("ann.db"); }
+  std::string SharedPath() { return Location("shared.db"); }
 
   std::unique_ptr<NameSpace> OpenAnn() {
     return std::make_unique<NameSpace>(
@@ -54,7 +75,7 @@ class StoreTest : public ::testing::Test {
         std::vector<StoreSpec>{
             {MailboxPath(), "Mailbox - Ann Smith", StoreKind::Mailbox}});
   }
-  // Ann (the shared store's creator) and then anyone else on the same files.
+  // Ann (the shared store's creator) and then anyone else on the same store.
   std::unique_ptr<NameSpace> OpenShared(const UserInfo& user) {
     return std::make_unique<NameSpace>(
         user, &loop_,
@@ -66,9 +87,29 @@ class StoreTest : public ::testing::Test {
     return loop_.RunUntil(done, std::chrono::milliseconds(2000));
   }
 
+  Backend backend_ = Backend::File;
   TempDir dir_;
   EventLoop loop_;
+  // Dropped after the sessions of the test (members of the test's class).
+  std::map<std::string, std::unique_ptr<testsupport::TestServerDatabase>> databases_;
 };
+
+// A suite run on both kinds of store:
+//   TEST_P(Suite, Case) { ... }
+//   INSTANTIATE_TEST_SUITE_P(Stores, Suite, StoreBackends(), BackendName);
+template <class Base = StoreTest>
+class BothBackends : public Base, public ::testing::WithParamInterface<Backend> {
+ protected:
+  BothBackends() { this->backend_ = GetParam(); }
+};
+
+inline void PrintTo(Backend backend, std::ostream* out) {
+  *out << (backend == Backend::File ? "a store file" : "a store database");
+}
+inline auto StoreBackends() { return ::testing::Values(Backend::File, Backend::Server); }
+inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
+  return info.param == Backend::File ? "File" : "Server";
+}
 
 // Expects `body` to raise a zanvoro::Error with `number`.
 template <class F>

@@ -227,6 +227,8 @@ host::WebHandler CasePages::Handler(
 void CasePages::Install() {
   server_.Get("/", [](const host::WebRequest&) { return host::WebResponse::Redirect("/queue"); });
   server_.Get("/queue", Handler(&CasePages::QueuePage));
+  server_.Get("/new-case", Handler(&CasePages::NewCaseForm));
+  server_.Post("/new-case", Handler(&CasePages::CreateNewCase));
   server_.Get("/case/([A-Za-z0-9-]+)", Handler(&CasePages::CasePage));
   server_.Get("/case/([A-Za-z0-9-]+)/conversation", Handler(&CasePages::Conversation));
   server_.Get("/case/([A-Za-z0-9-]+)/cid/(.+)", [this](const host::WebRequest& request) {
@@ -359,6 +361,7 @@ host::WebResponse CasePages::QueuePage(const host::WebRequest& request) {
   std::string body = "<div class=\"toolbar\"><h1>" + Esc(title) +
                      "</h1><span class=\"count\" id=\"count\">" + std::to_string(total) +
                      "</span><span class=\"spacer\"></span>"
+                     "<a class=\"button\" id=\"new-case\" href=\"/new-case\">New case</a>"
                      "<form class=\"inline-form\" method=\"get\" action=\"/queue\" "
                      "role=\"search\"><input type=\"hidden\" name=\"folder\" value=\"" +
                      folder_key + "\"><select name=\"field\" aria-label=\"Search in\">";
@@ -639,6 +642,49 @@ host::WebResponse CasePages::Operation(const host::WebRequest& request) {
     kept.insert(kept.end(), said.begin(), said.end());
   }
   return host::WebResponse::Redirect(target);
+}
+
+host::WebResponse CasePages::NewCaseForm(const host::WebRequest& request) {
+  std::string body = "<section class=\"card\"><h1>New case</h1><form method=\"post\" "
+                     "action=\"/new-case\" id=\"new-case-form\">" +
+                     host::CsrfField(request.csrf) + "<div class=\"fields\">";
+  body += InputField("Caller name", "caller_name", request.Param("caller_name"));
+  body += InputField("Caller e-mail", "caller_email", request.Param("caller_email"));
+  body += InputField("Subject", "subject", request.Param("subject"));
+  body += "<label for=\"f-description\">Description</label><textarea id=\"f-description\" "
+          "name=\"description\">" +
+          Esc(request.Param("description")) +
+          "</textarea></div><div class=\"actions\"><button id=\"btn-create\">Create case"
+          "</button></div></form></section>";
+  return Page("New case", "ongoing", body, request);
+}
+
+host::WebResponse CasePages::CreateNewCase(const host::WebRequest& request) {
+  const std::string subject = Trim(request.Param("subject"));
+  const std::string caller_name = Trim(request.Param("caller_name"));
+  const std::string caller_email = Trim(request.Param("caller_email"));
+  if (subject.empty() || (caller_name.empty() && caller_email.empty())) {
+    host::MsgBox(subject.empty() ? "Enter the subject of the new case."
+                                 : "Enter the caller's name or e-mail address.",
+                 host::vbExclamation, kApplicationTitle);
+    return NewCaseForm(request);
+  }
+  cCase c;
+  c.Subject = subject;
+  c.Body = request.Param("description");
+  cCaller caller;
+  if (cGlobalSettings* settings = SharedGlobalSettings(); settings && !caller_email.empty()) {
+    if (const cCaller* known = settings->Callers.Find(caller_email)) caller = *known;
+  }
+  if (!caller_name.empty()) caller.Name = caller_name;
+  caller.Email = caller_email;
+  c.Caller = std::move(caller);
+  c.Status = GeneralSettingText("sdoCaseOptionStatusNewCase");
+  c.DateCreated = Now();
+  c.ReceivedDate = c.DateCreated;
+  if (!c.SetCaseToOutlookItem(RandomUnread::No, DisplayCase::No, nullptr, CaseState::Open))
+    return NewCaseForm(request);
+  return host::WebResponse::Redirect("/case/" + host::UrlEncode(c.CaseNumber));
 }
 
 }  // namespace zanvoro

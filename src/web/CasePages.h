@@ -2,7 +2,8 @@
 // and Resolved folder views with sorting, paging and the case search), the
 // case page (its fields, editable ones in a form; log, work entries with
 // time and cost, the conversation, the attachments), adding a work entry,
-// and closing, re-opening and deleting through the case operations.
+// closing, re-opening and deleting through the case operations, and a new
+// case taken over the telephone or at the desk (caller, subject, description).
 //
 // Pages are made on the UI thread by the server's handlers. The store is
 // watched there too: whenever it changed (in this session or another) every
@@ -64,6 +65,9 @@ class CasePages {
   host::WebResponse Save(const host::WebRequest& request);
   host::WebResponse AddWork(const host::WebRequest& request);
   host::WebResponse Operation(const host::WebRequest& request);
+  // The new case form, empty or with what was typed.
+  host::WebResponse NewCaseForm(const host::WebRequest& request);
+  host::WebResponse CreateNewCase(const host::WebRequest& request);
   host::WebResponse Page(std::string title, std::string current, std::string body,
                          const host::WebRequest& request);
   std::string KeepForEdit(const std::shared_ptr<host::Item>& item);

@@ -1,0 +1,136 @@
+#include "web/CasePages.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "case/CaseProperties.h"
+#include "case/CaseTestSupport.h"
+#include "case/ItemProperty.h"
+#include "case/cCase.h"
+#include "host/os/EventLoop.h"
+#include "host/ui/Renderer.h"
+#include "host/web/WebRenderer.h"
+#include "host/web/WebServer.h"
+
+namespace zanvoro {
+namespace {
+
+constexpr const char* kForm = "application/x-www-form-urlencoded";
+
+// The case pages served on a loopback port, the web renderer current.
+class CasePagesTest : public testsupport::CaseTest {
+ protected:
+  CasePagesTest()
+      : server_(loop_, Options()),
+        web_renderer_(std::make_shared<host::WebRenderer>(
+            [](const std::string&, const std::string&) {}, renderer_)),
+        scoped_(web_renderer_),
+        pages_(server_, *web_renderer_) {
+    pages_.Install();
+    server_.Start();
+  }
+  ~CasePagesTest() override { server_.Stop(); }
+
+  static host::WebServerOptions Options() {
+    host::WebServerOptions options;
+    options.listen = "127.0.0.1:0";
+    return options;
+  }
+
+  // Runs `client` on a thread of its own while the loop serves the pages;
+  // the client is logged in and knows its CSRF token.
+  template <class F>
+  auto Browse(F client) {
+    std::atomic<bool> done = false;
+    decltype(client(std::declval<httplib::Client&>(), httplib::Headers{},
+                    std::string{})) result;
+    std::thread thread([&] {
+      httplib::Client http("127.0.0.1", server_.Port());
+      auto login = http.Post("/login", "", kForm);
+      std::string cookie = login->get_header_value("Set-Cookie");
+      httplib::Headers session = {{"Cookie", cookie.substr(0, cookie.find(';'))}};
+      std::string page = http.Get("/new-case", session)->body;
+      std::string marker = "name=\"csrf\" value=\"";
+      size_t at = page.find(marker) + marker.size();
+      std::string csrf = page.substr(at, page.find('"', at) - at);
+      result = client(http, session, csrf);
+      done = true;
+      loop_.Post([] {});
+    });
+    loop_.RunUntil([&] { return done.load(); }, std::chrono::seconds(30));
+    thread.join();
+    return result;
+  }
+
+  host::WebServer server_;
+  std::shared_ptr<host::WebRenderer> web_renderer_;
+  host::ScopedRenderer scoped_;
+  CasePages pages_;
+};
+
+TEST_F(CasePagesTest, NewCaseFormMakesTheCaseOrSaysWhatIsMissing) {
+  struct Seen {
+    int no_subject_status = 0, no_token_status = 0, made_status = 0;
+    std::string no_subject, no_caller, location, case_page, queue;
+  };
+  Seen seen = Browse([](httplib::Client& http, const httplib::Headers& session,
+                        const std::string& csrf) {
+    Seen s;
+    auto missing = http.Post("/new-case", session,
+                             "csrf=" + csrf + "&caller_name=%3Cb%3EAnn&subject=",
+                             kForm);
+    s.no_subject_status = missing->status;
+    s.no_subject = missing->body;
+    s.no_caller = http.Post("/new-case", session, "csrf=" + csrf + "&subject=Printer", kForm)
+                      ->body;
+    s.no_token_status =
+        http.Post("/new-case", session, "caller_name=Ann&subject=Printer", kForm)->status;
+    auto made = http.Post("/new-case", session,
+                          "csrf=" + csrf +
+                              "&caller_name=Ann+Lee&caller_email=ann%40example.com"
+                              "&subject=Printer+%3Cjams%3E&description=Paper+stuck",
+                          kForm);
+    s.made_status = made->status;
+    s.location = made->get_header_value("Location");
+    if (!s.location.empty()) s.case_page = http.Get(s.location, session)->body;
+    s.queue = http.Get("/queue", session)->body;
+    return s;
+  });
+
+  // Nothing missing is made; the form says what is missing and keeps what
+  // was typed, escaped.
+  EXPECT_EQ(seen.no_subject_status, 200);
+  EXPECT_NE(seen.no_subject.find("Enter the subject of the new case."), std::string::npos);
+  EXPECT_NE(seen.no_subject.find("value=\"&lt;b&gt;Ann\""), std::string::npos);
+  EXPECT_EQ(seen.no_subject.find("<b>Ann"), std::string::npos);
+  EXPECT_NE(seen.no_caller.find("name or e-mail address."),
+            std::string::npos)
+      << seen.no_caller;
+  EXPECT_EQ(seen.no_token_status, 403);
+
+  ASSERT_EQ(seen.made_status, 303);
+  ASSERT_EQ(seen.location.rfind("/case/", 0), 0u) << seen.location;
+  const std::string number = seen.location.substr(6);
+  EXPECT_NE(seen.case_page.find("Printer &lt;jams&gt;"), std::string::npos);
+  EXPECT_EQ(seen.case_page.find("<jams>"), std::string::npos);
+  EXPECT_NE(seen.queue.find("id=\"new-case\""), std::string::npos);
+
+  auto item = GetCaseItemFromID(number);
+  ASSERT_TRUE(item);
+  EXPECT_EQ(ReadItemText(*item, caseprop::kCallerName), "Ann Lee");
+  EXPECT_EQ(ReadItemText(*item, caseprop::kCallerEmail), "ann@example.com");
+  EXPECT_EQ(Ongoing()->Items()->Count(), 1);
+  cCase c;
+  ASSERT_TRUE(c.GetCaseFromOutlookItem(item, SaveUnsaved::No));
+  EXPECT_EQ(c.Subject, "[" + c.CaseID + "] Printer <jams>");
+  EXPECT_NE(c.HTMLBody.find("Paper stuck"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zanvoro

@@ -27,6 +27,7 @@
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
+#include "notify/SendCaseEmail.h"
 #include "workflow/CaseOperations.h"
 
 namespace zanvoro {
@@ -80,6 +81,30 @@ std::string RewriteContentIds(const std::string& html, const std::string& case_n
                               std::regex::icase);
   return std::regex_replace(html, cid,
                             "$1/case/" + host::UrlEncode(case_number) + "/cid/$2");
+}
+
+// The templates a reply to the caller is made from: the notification kind
+// and what the technician picks it by.
+struct ReplyTemplate {
+  int32_t kind;
+  const char* caption;
+};
+constexpr ReplyTemplate kReplyTemplates[] = {
+    {3, "E-mail to the caller"},   {11, "Confirmation of the case"},
+    {17, "Technician assigned"},   {12, "Case closed"},
+    {14, "Case re-opened"},
+};
+
+std::string ReplyForm(const std::string& number, const std::string& csrf) {
+  std::string html = "<form class=\"inline-form\" method=\"post\" action=\"/case/" +
+                     Esc(host::UrlEncode(number)) + "/reply\" id=\"reply-form\">" +
+                     host::CsrfField(csrf) +
+                     "<select name=\"template\" aria-label=\"Template\">";
+  for (const ReplyTemplate& t : kReplyTemplates) {
+    html += "<option value=\"" + std::to_string(t.kind) + "\">" + Esc(t.caption) +
+            "</option>";
+  }
+  return html + "</select><button id=\"btn-reply\">Send</button></form>";
 }
 
 std::string OperationForm(const std::string& number, const char* action,
@@ -238,6 +263,7 @@ void CasePages::Install() {
               [this](const host::WebRequest& request) { return Attachment(request, false); });
   server_.Post("/case/([A-Za-z0-9-]+)/save", Handler(&CasePages::Save));
   server_.Post("/case/([A-Za-z0-9-]+)/work", Handler(&CasePages::AddWork));
+  server_.Post("/case/([A-Za-z0-9-]+)/reply", Handler(&CasePages::ReplyToCaller));
   server_.Post("/case/([A-Za-z0-9-]+)/(close|reopen|delete)", Handler(&CasePages::Operation));
 }
 
@@ -461,6 +487,8 @@ host::WebResponse CasePages::RenderCase(const host::WebRequest& request,
           "placeholder=\"Minutes\" aria-label=\"Minutes\" style=\"width:90px\">"
           "<input name=\"description\" required placeholder=\"What was done\" "
           "aria-label=\"Description\"><button id=\"btn-work\">Add</button></form></section>";
+  body += "<section class=\"card\"><h2>Reply to caller</h2>" +
+          ReplyForm(c.CaseNumber, request.csrf) + "</section>";
   body += "<section class=\"card\" data-live><h2>Log</h2>" + LogTable(c) + "</section>";
   body += "</div><div>";
   body += "<section class=\"card\"><h2>Conversation</h2><iframe class=\"mail\" "
@@ -635,13 +663,46 @@ host::WebResponse CasePages::Operation(const host::WebRequest& request) {
     target = "/queue";
   }
   // What the operation said shows on the page it leads to.
+  KeepMessagesForNextPage(request);
+  return host::WebResponse::Redirect(target);
+}
+
+void CasePages::KeepMessagesForNextPage(const host::WebRequest& request) {
   std::vector<host::MessageBoxRequest> said = renderer_.TakeMessages();
   renderer_.BeginPage();
   if (!said.empty()) {
     auto& kept = flash_[request.csrf];
     kept.insert(kept.end(), said.begin(), said.end());
   }
-  return host::WebResponse::Redirect(target);
+}
+
+host::WebResponse CasePages::ReplyToCaller(const host::WebRequest& request) {
+  const std::string number = request.matches[1];
+  auto item = GetCaseItemFromID(number);
+  if (!item) return NotFoundPage("There is no case numbered " + number + ".");
+  const std::string chosen = request.Param("template");
+  const ReplyTemplate* found = nullptr;
+  for (const ReplyTemplate& t : kReplyTemplates) {
+    if (chosen == std::to_string(t.kind)) found = &t;
+  }
+  cCase c;
+  if (!found) {
+    host::MsgBox("Choose the template of the reply.", host::vbExclamation, kApplicationTitle);
+  } else if (c.GetCaseFromOutlookItem(item, SaveUnsaved::No)) {
+    const std::string email = Trim(c.Caller ? c.Caller->Email : std::string());
+    if (email.empty() || email.find('@') == std::string::npos) {
+      host::MsgBox("The caller of case #" + number + " has no e-mail address.",
+                   host::vbExclamation, kApplicationTitle);
+    } else if (SendCaseEmail(email, found->kind, c, SendMode::Send) == kSendSuccess) {
+      host::MsgBox(std::string(found->caption) + " sent to " + email + ".",
+                   host::vbInformation, kApplicationTitle);
+    } else {
+      host::MsgBox("The reply to " + email + " could not be sent.", host::vbExclamation,
+                   kApplicationTitle);
+    }
+  }
+  KeepMessagesForNextPage(request);
+  return host::WebResponse::Redirect("/case/" + host::UrlEncode(number));
 }
 
 host::WebResponse CasePages::NewCaseForm(const host::WebRequest& request) {

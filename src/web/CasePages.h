@@ -3,7 +3,8 @@
 // case page (its fields, editable ones in a form; log, work entries with
 // time and cost, the conversation, the attachments), adding a work entry,
 // closing, re-opening and deleting through the case operations, and a new
-// case taken over the telephone or at the desk (caller, subject, description).
+// case taken over the telephone or at the desk (caller, subject, description)
+// and a reply to the caller from one of the helpdesk's templates.
 //
 // Pages are made on the UI thread by the server's handlers. The store is
 // watched there too: whenever it changed (in this session or another) every
@@ -68,6 +69,10 @@ class CasePages {
   // The new case form, empty or with what was typed.
   host::WebResponse NewCaseForm(const host::WebRequest& request);
   host::WebResponse CreateNewCase(const host::WebRequest& request);
+  // Sends the caller a mail from one of the caller's templates.
+  host::WebResponse ReplyToCaller(const host::WebRequest& request);
+  // Keeps what the page said for the page the browser is sent to next.
+  void KeepMessagesForNextPage(const host::WebRequest& request);
   host::WebResponse Page(std::string title, std::string current, std::string body,
                          const host::WebRequest& request);
   std::string KeepForEdit(const std::shared_ptr<host::Item>& item);

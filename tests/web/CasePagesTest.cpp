@@ -132,5 +132,50 @@ TEST_F(CasePagesTest, NewCaseFormMakesTheCaseOrSaysWhatIsMissing) {
   EXPECT_NE(c.HTMLBody.find("Paper stuck"), std::string::npos);
 }
 
+TEST_F(CasePagesTest, ReplyToCallerSendsTheChosenTemplateAndSaysSo) {
+  auto with_address = SavedCaseItem(Ongoing(), "7");
+  WriteItemProperty(*with_address, caseprop::kCallerName, Variant("Carol Diaz"),
+                    VarType::String);
+  WriteItemProperty(*with_address, caseprop::kCallerEmail, Variant("carol@example.com"),
+                    VarType::String);
+  with_address->Save();
+  SavedCaseItem(Ongoing(), "8");  // a caller without an address
+
+  struct Seen {
+    std::string form, sent, unknown_template, no_address;
+    int sent_status = 0;
+  };
+  Seen seen = Browse([](httplib::Client& http, const httplib::Headers& session,
+                        const std::string& csrf) {
+    Seen s;
+    s.form = http.Get("/case/7", session)->body;
+    auto post = [&](const char* number, const char* chosen) {
+      auto reply = http.Post(std::string("/case/") + number + "/reply", session,
+                             "csrf=" + csrf + "&template=" + chosen, kForm);
+      return reply;
+    };
+    s.unknown_template = (post("7", "4"), http.Get("/case/7", session)->body);
+    s.no_address = (post("8", "3"), http.Get("/case/8", session)->body);
+    auto sent = post("7", "3");
+    s.sent_status = sent->status;
+    s.sent = http.Get("/case/7", session)->body;
+    return s;
+  });
+
+  EXPECT_NE(seen.form.find("id=\"reply-form\""), std::string::npos);
+  EXPECT_NE(seen.unknown_template.find("Choose the template of the reply."),
+            std::string::npos);
+  EXPECT_NE(seen.no_address.find("has no e-mail address."), std::string::npos);
+  EXPECT_EQ(seen.sent_status, 303);
+  EXPECT_NE(seen.sent.find("E-mail to the caller sent to carol@example.com."),
+            std::string::npos);
+
+  // One mail, to the caller, about the case; the template's SMS code and
+  // the caller without an address sent nothing.
+  auto outbox = Outbox();
+  ASSERT_EQ(outbox.size(), 1u);
+  EXPECT_EQ(Recipients(*outbox[0]), "carol@example.com");
+}
+
 }  // namespace
 }  // namespace zanvoro

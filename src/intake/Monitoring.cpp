@@ -366,6 +366,10 @@ void TrackMailFolders(AskUser ask) {
       std::shared_ptr<host::MAPIFolder> folder = data.GetOutlookFolder();
       if (!folder) continue;
       if (Claims().IsFolderMonitored(data.PropertyID, data.FolderName)) continue;
+      // Watched before the mail lying there is taken, so that mail arriving
+      // while it is taken is told to the watch; what the batch moves away
+      // is gone from the folder when its event runs.
+      AddWatch(data, folder);
       std::shared_ptr<host::Items> items = folder->Items();
       int32_t count = items->Count();
       if (count > 0) {
@@ -401,7 +405,6 @@ void TrackMailFolders(AskUser ask) {
           if (state.batch_stopped) continue;
         }
       }
-      AddWatch(data, folder);
     }
     EnsureRefreshTimer();
   });

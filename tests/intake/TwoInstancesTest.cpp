@@ -525,8 +525,9 @@ TEST_F(TwoInstances, KilledDuringIntakeAndRestartedLosesAndRepeatsNothing) {
   ExpectEveryMailProcessedOnce();
 }
 
-// Three technicians on one store on a database server, mail arriving while
-// all three run: new problems first, then replies and new problems mixed.
+// Three technicians on one store on a database server: mail lying in the
+// folder when they start, more arriving while the first one takes it, then
+// replies and new problems mixed.
 // The claims leave each folder to one of them; the others stand by, and add
 // themselves to the technicians while the first one files cases.
 class ThreeInstancesOnAServer : public TwoInstances {
@@ -539,7 +540,12 @@ class ThreeInstancesOnAServer : public TwoInstances {
 };
 
 TEST_F(ThreeInstancesOnAServer, MailArrivingWhileThreeRunBecomesOneCaseOrOneReplyEach) {
+  for (int i = 0; i < 100; ++i) ImportNewProblem();
   StartAll();
+  // The next mail arrives once the lying mail is being taken.
+  auto until = std::chrono::steady_clock::now() + kProcessingLimit;
+  while (ongoing_->Items()->Count() == 0 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(20ms);
   for (int i = 0; i < 100; ++i) ImportNewProblem();
   ASSERT_TRUE(WaitUntilProcessed())
       << "the first mails were not processed in time: " << Progress();

@@ -56,35 +56,6 @@ bool IsIdentifier(std::string_view name) {
          !std::isdigit(static_cast<unsigned char>(name.front()));
 }
 
-// Rows of texts (nullopt for NULL) of a query whose every column is text.
-std::vector<std::vector<std::optional<std::string>>> QueryTexts(soci::session& session,
-                                                                const std::string& sql) {
-  std::vector<std::vector<std::optional<std::string>>> rows;
-  try {
-    soci::row row;
-    soci::statement select(session);
-    select.exchange(soci::into(row));
-    select.alloc();
-    select.prepare(sql);
-    select.define_and_bind();
-    select.execute(false);
-    while (select.fetch()) {
-      std::vector<std::optional<std::string>> values;
-      for (size_t i = 0; i < row.size(); ++i) {
-        if (row.get_indicator(i) == soci::i_null) {
-          values.emplace_back();
-        } else {
-          values.emplace_back(row.get<std::string>(i));
-        }
-      }
-      rows.push_back(std::move(values));
-    }
-  } catch (const soci::soci_error& e) {
-    throw Error(err::kCallFailed, "The query failed: " + std::string(e.what()), kSource);
-  }
-  return rows;
-}
-
 std::string TextType(db::SqlBackend backend) {
   return backend == db::SqlBackend::Postgresql ? "varchar(255)" : "TEXT";
 }
@@ -232,6 +203,34 @@ OpenedSettingsDatabase OpenServer(
 }
 
 }  // namespace
+
+std::vector<std::vector<std::optional<std::string>>> QueryTexts(soci::session& session,
+                                                                const std::string& sql) {
+  std::vector<std::vector<std::optional<std::string>>> rows;
+  try {
+    soci::row row;
+    soci::statement select(session);
+    select.exchange(soci::into(row));
+    select.alloc();
+    select.prepare(sql);
+    select.define_and_bind();
+    select.execute(false);
+    while (select.fetch()) {
+      std::vector<std::optional<std::string>> values;
+      for (size_t i = 0; i < row.size(); ++i) {
+        if (row.get_indicator(i) == soci::i_null) {
+          values.emplace_back();
+        } else {
+          values.emplace_back(row.get<std::string>(i));
+        }
+      }
+      rows.push_back(std::move(values));
+    }
+  } catch (const soci::soci_error& e) {
+    throw Error(err::kCallFailed, "The query failed: " + std::string(e.what()), kSource);
+  }
+  return rows;
+}
 
 const std::vector<SettingsTable>& SettingsTables() {
   static const std::vector<SettingsTable> tables = [] {

@@ -93,6 +93,10 @@ std::string SettingsServerLocation(const cMySettings& choice);
 std::vector<std::string> TableColumns(soci::session& session, std::string_view location,
                                       std::string_view table);
 bool IsSettingsDatabase(soci::session& session, std::string_view location);
+// The rows of `sql`, every column read as text (nullopt for NULL). Raises
+// Error(err::kCallFailed) with the database's message when the query fails.
+std::vector<std::vector<std::optional<std::string>>> QueryTexts(soci::session& session,
+                                                                const std::string& sql);
 
 // Makes every table in an empty database, all or none.
 void CreateSettingsTables(soci::session& session, std::string_view location);

@@ -72,33 +72,28 @@ std::vector<StoredRow> ReadRows(soci::session& session, const std::string& locat
     if (there) sql += ", CAST(" + field + " AS TEXT) AS zv_" + std::to_string(f);
   }
   sql += " FROM " + std::string(table.name) + " ORDER BY " + table.order_by;
-  std::vector<StoredRow> rows;
+  std::vector<std::vector<std::optional<std::string>>> texts;
   try {
-    soci::row row;
-    soci::statement select(session);
-    select.exchange(soci::into(row));
-    select.alloc();
-    select.prepare(sql);
-    select.define_and_bind();
-    select.execute(false);
-    while (select.fetch()) {
-      StoredRow stored;
-      stored.id = std::stoll(row.get<std::string>(0));
-      size_t column = 1;
-      for (size_t f = 0; f < table.fields.size(); ++f) {
-        std::string value;
-        if (present[f]) {
-          if (row.get_indicator(column) != soci::i_null)
-            value = row.get<std::string>(column);
-          ++column;
-        }
-        if (KindOf(table, table.fields[f]) == K::YesNo) value = YesNoText(value);
-        stored.fields.push_back(std::move(value));
-      }
-      rows.push_back(std::move(stored));
-    }
-  } catch (const soci::soci_error& e) {
+    texts = QueryTexts(session, sql);
+  } catch (const Error& e) {
     throw Failure(std::string(table.name) + " cannot be read from " + location, e);
+  }
+  std::vector<StoredRow> rows;
+  rows.reserve(texts.size());
+  for (const auto& text : texts) {
+    StoredRow stored;
+    stored.id = text[0] ? std::stoll(*text[0]) : 0;
+    size_t column = 1;
+    for (size_t f = 0; f < table.fields.size(); ++f) {
+      std::string value;
+      if (present[f]) {
+        if (text[column]) value = *text[column];
+        ++column;
+      }
+      if (KindOf(table, table.fields[f]) == K::YesNo) value = YesNoText(value);
+      stored.fields.push_back(std::move(value));
+    }
+    rows.push_back(std::move(stored));
   }
   return rows;
 }

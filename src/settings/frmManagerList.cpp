@@ -1,6 +1,7 @@
 #include "settings/frmManagerList.h"
 
-#include <regex>
+#include <cctype>
+#include <string_view>
 
 #include "errors/Trap.h"
 #include "host/ui/CommandButton.h"
@@ -70,16 +71,25 @@ std::string Csv(const std::vector<std::string>& fields,
 }
 
 // The file's line numbers become entry numbers: line 2 holds entry 1.
-std::string AsEntries(const std::string& problems) {
+std::string AsEntries(std::string_view problems) {
+  constexpr std::string_view kLine = "line ";
   std::string text;
-  std::smatch match;
-  std::string rest = problems;
-  static const std::regex line("line ([0-9]+)");
-  while (std::regex_search(rest, match, line)) {
-    text += match.prefix().str() + "entry " + std::to_string(std::stoi(match[1]) - 1);
-    rest = match.suffix().str();
+  size_t at = 0;
+  for (size_t found; (found = problems.find(kLine, at)) != std::string_view::npos;) {
+    size_t digits = found + kLine.size();
+    size_t end = digits;
+    while (end < problems.size() && std::isdigit(static_cast<unsigned char>(problems[end])))
+      ++end;
+    if (end == digits || end - digits > 9) {  // not a line number we made
+      text.append(problems.substr(at, end - at));
+    } else {
+      text.append(problems.substr(at, found - at));
+      text += "entry " + std::to_string(std::stoi(std::string(problems.substr(digits, end - digits))) - 1);
+    }
+    at = end;
   }
-  return text + rest;
+  text.append(problems.substr(at));
+  return text;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "web/CasePages.h"
 
 #include <algorithm>
-#include <regex>
+#include <cctype>
 #include <set>
 #include <vector>
 
@@ -77,10 +77,39 @@ std::string InputField(std::string_view label, std::string_view name,
 // The rewritten links of a conversation's pictures: "cid:" names the
 // attachment with that content ID, served from this case's own route.
 std::string RewriteContentIds(const std::string& html, const std::string& case_number) {
-  static const std::regex cid(R"((src\s*=\s*["']?)cid:([^"'\s>]+))",
-                              std::regex::icase);
-  return std::regex_replace(html, cid,
-                            "$1/case/" + host::UrlEncode(case_number) + "/cid/$2");
+  auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  auto starts_here = [&](size_t at, std::string_view word) {
+    return StartsWithText(std::string_view(html).substr(at), word);
+  };
+  const std::string route = "/case/" + host::UrlEncode(case_number) + "/cid/";
+  std::string out;
+  out.reserve(html.size());
+  size_t copied = 0;
+  for (size_t at = 0; at < html.size(); ++at) {
+    // src = "cid:NAME, in any case, with blanks around the equals sign and
+    // the quote optional, as in an attribute.
+    if (!starts_here(at, "src")) continue;
+    size_t p = at + 3;
+    while (p < html.size() && space(html[p])) ++p;
+    if (p == html.size() || html[p] != '=') continue;
+    ++p;
+    while (p < html.size() && space(html[p])) ++p;
+    if (p < html.size() && (html[p] == '"' || html[p] == '\'')) ++p;
+    if (!starts_here(p, "cid:")) continue;
+    size_t name = p + 4;
+    size_t end = name;
+    while (end < html.size() && html[end] != '"' && html[end] != '\'' && html[end] != '>' &&
+           !space(html[end]))
+      ++end;
+    if (end == name) continue;
+    out.append(html, copied, p - copied);
+    out += route;
+    out.append(html, name, end - name);
+    copied = end;
+    at = end - 1;
+  }
+  out.append(html, copied);
+  return out;
 }
 
 // The templates a reply to the caller is made from: the notification kind

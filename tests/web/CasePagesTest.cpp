@@ -177,5 +177,21 @@ TEST_F(CasePagesTest, ReplyToCallerSendsTheChosenTemplateAndSaysSo) {
   EXPECT_EQ(Recipients(*outbox[0]), "carol@example.com");
 }
 
+TEST_F(CasePagesTest, ConversationPicturesComeFromTheCaseAndNothingElseIsRewritten) {
+  auto item = SavedCaseItem(Ongoing(), "9");
+  item->SetHTMLBody(
+      "<p>Screens: <img SRC = 'cid:shot@caller.example'> <img src=\"cid:\">"
+      " <img src=\"https://pictures.example/cid:remote\"></p><p>src = cid:typed</p>");
+  item->Save();
+  std::string page = Browse([](httplib::Client& http, const httplib::Headers& session,
+                               const std::string&) {
+    return http.Get("/case/9/conversation", session)->body;
+  });
+  EXPECT_NE(page.find("/case/9/cid/shot@caller.example"), std::string::npos) << page;
+  EXPECT_EQ(page.find("cid:shot"), std::string::npos) << page;
+  EXPECT_NE(page.find("https://pictures.example/cid:remote"), std::string::npos) << page;
+  EXPECT_NE(page.find("/case/9/cid/typed"), std::string::npos) << page;
+}
+
 }  // namespace
 }  // namespace zanvoro

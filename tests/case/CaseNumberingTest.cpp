@@ -144,6 +144,9 @@ pid_t StartChild(const std::string& order) {
   pid_t pid = fork();
   if (pid == 0) {
     setenv(kChildVariable, order.c_str(), 1);
+    // The child runs its one test, whichever shard of the run started it.
+    unsetenv("GTEST_TOTAL_SHARDS");
+    unsetenv("GTEST_SHARD_INDEX");
     execl("/proc/self/exe", "/proc/self/exe", "--gtest_filter=CaseNumberingChild.Issue",
           static_cast<char*>(nullptr));
     _exit(127);

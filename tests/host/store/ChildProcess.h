@@ -24,6 +24,9 @@ inline int RunChild(const std::string& action, const std::string& path,
     setenv(kChildVariable, order.c_str(), 1);
     int null_fd = open("/dev/null", O_WRONLY);
     if (null_fd >= 0) dup2(null_fd, STDOUT_FILENO);
+    // The child runs its one test, whichever shard of the run started it.
+    unsetenv("GTEST_TOTAL_SHARDS");
+    unsetenv("GTEST_SHARD_INDEX");
     execl("/proc/self/exe", "/proc/self/exe", "--gtest_filter=StoreChild.Act",
           static_cast<char*>(nullptr));
     _exit(127);

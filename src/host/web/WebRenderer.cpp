@@ -25,7 +25,7 @@ MsgBoxResult WebRenderer::ShowMessage(const MessageBoxRequest& request) {
     messages_.push_back(request);
     return request.DefaultResult();
   }
-  if (wait_ && (from_browser_ > 0 || !windows_.empty())) {
+  if (InBrowser()) {
     Question question{++next_id_, request, std::nullopt};
     questions_.push_back(&question);
     struct Asked {
@@ -47,7 +47,7 @@ MsgBoxResult WebRenderer::ShowMessage(const MessageBoxRequest& request) {
 }
 
 void WebRenderer::RunModal(Form& form) {
-  if (!wait_) {
+  if (!InBrowser()) {
     if (other_) return other_->RunModal(form);
     throw Error(err::kCallFailed, "the window \"" + form.Caption() +
                                       "\" cannot be shown in the web interface; use the "
@@ -69,33 +69,41 @@ void WebRenderer::RunModal(Form& form) {
 }
 
 void WebRenderer::ShowModeless(Form& form) {
-  if (!wait_) {
-    if (other_) other_->ShowModeless(form);
-    return;
+  if (Showing(form)) {
+    Changed();
+  } else if (InBrowser()) {
+    windows_.push_back({++next_id_, &form});
+    Touch();
+    Changed();
+  } else if (other_) {
+    other_->ShowModeless(form);
   }
-  auto shown = std::find_if(windows_.begin(), windows_.end(),
-                            [&](const Shown& s) { return s.form == &form; });
-  if (shown == windows_.end()) windows_.push_back({++next_id_, &form});
-  Touch();
-  Changed();
 }
 
 void WebRenderer::Refresh(Form& form) {
-  if (!wait_) {
-    if (other_) other_->Refresh(form);
-    return;
-  }
-  if (std::any_of(windows_.begin(), windows_.end(),
-                  [&](const Shown& s) { return s.form == &form; }))
+  if (Showing(form)) {
     Changed();
+  } else if (other_) {
+    other_->Refresh(form);
+  }
 }
 
 void WebRenderer::FormHidden(Form& form) {
-  if (!wait_) {
-    if (other_) other_->FormHidden(form);
-    return;
+  if (Showing(form)) {
+    std::erase_if(windows_, [&](const Shown& s) { return s.form == &form; });
+    Changed();
+  } else if (other_) {
+    other_->FormHidden(form);
   }
-  if (std::erase_if(windows_, [&](const Shown& s) { return s.form == &form; }) > 0) Changed();
+}
+
+bool WebRenderer::Showing(const Form& form) const {
+  return std::any_of(windows_.begin(), windows_.end(),
+                     [&](const Shown& s) { return s.form == &form; });
+}
+
+bool WebRenderer::InBrowser() const {
+  return wait_ && (from_browser_ > 0 || !windows_.empty());
 }
 
 void WebRenderer::ShowTable(const TableView& view) {

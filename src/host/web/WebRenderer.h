@@ -5,22 +5,21 @@
 // default button, so a page asks its own questions in the browser before it
 // runs an operation and runs it without confirmation.
 //
-// Windows (forms) show in the browser once the renderer can wait for it
-// (SetWait): every browser gets the topmost window and the open question
-// (CurrentScreen) and is told of each change (event "window"). What the
-// user does there comes back through Act and Answer, which call the form's
-// User* functions. A modal window waits for the browser, the requests being
-// served meanwhile; a message box raised while a window is up, or while a
-// command started from the browser runs (RunFromBrowser), is a question
-// the browser answers. A window nobody looks at for kIdleLimit (the
-// browser left) is closed as its close box would, and an unanswered
-// question takes its default button; so does everything when the session
-// ends.
+// The windows (forms) and message boxes of a command started from the
+// browser (RunFromBrowser), and of the windows it shows, show in the
+// browser once the renderer can wait for it (SetWait): every browser gets
+// the topmost window with the open question (CurrentScreen) and is told of
+// each change (event "window"). What the user does there comes back
+// through Act and Answer, which call the form's User* functions. A modal
+// window waits for the browser, the requests being served meanwhile. A
+// window nobody looks at for kIdleLimit (the browser left) is closed as its
+// close box would close it, and an unanswered question takes its default
+// button; so does everything when the session ends.
 //
-// Message boxes of background work and tray balloons go to every browser as
-// toasts (event "toast"). Without a wait the windows go to `other` and a
-// modal one without `other` is refused with an Error, which hides it.
-// UI thread only.
+// Other message boxes (background work) go to every browser as toasts
+// (event "toast"), as tray balloons do, and are answered by `other`. Other
+// windows go to `other`; a modal one without `other` is refused with an
+// Error, which hides it. UI thread only.
 #pragma once
 
 #include <chrono>
@@ -94,6 +93,10 @@ class WebRenderer : public Renderer {
   };
 
   void Toast(const std::string& title, const std::string& text, const std::string& kind);
+  // Whether `form` is one of the browser's windows.
+  bool Showing(const Form& form) const;
+  // Whether what is shown now goes to the browser.
+  bool InBrowser() const;
   void Changed();
   void Touch();
   bool Idle() const;

@@ -38,7 +38,7 @@
 
   function loadScreen() {
     fetch("/window", { credentials: "same-origin" }).then(function (r) {
-      return r.ok ? r.text() : null;
+      return r.ok && !r.redirected ? r.text() : null;
     }).then(function (html) { if (html !== null) showScreen(html); }).catch(function () {});
   }
 
@@ -59,6 +59,7 @@
   }
 
   function bindWindows() {
+    if (!csrf()) return;  // signed out: no windows
     layer = document.createElement("div");
     layer.id = "window-layer";
     layer.hidden = true;

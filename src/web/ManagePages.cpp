@@ -46,7 +46,9 @@ void ManagePages::Install() {
     return server->ServeUntil(done, kLongestWait);
   });
   auto page = [this](host::WebResponse (ManagePages::*handler)(const host::WebRequest&)) {
-    return [this, handler](const host::WebRequest& request) { return (this->*handler)(request); };
+    return [this, handler](const host::WebRequest& request) {
+      return (this->*handler)(request);
+    };
   };
   server_.Get("/manage", page(&ManagePages::BackstagePage));
   server_.Post("/manage/run", page(&ManagePages::RunTask));
@@ -78,7 +80,9 @@ host::WebResponse ManagePages::BackstagePage(const host::WebRequest& request) {
   std::vector<const host::BackstageTab*> tabs;
   if (backstage) tabs = backstage->VisibleTabs();
   if (tabs.empty())
-    body += "<p class=\"notice\">The manager's commands are not available in this session.</p>";
+    body +=
+        "<p class=\"notice\">The manager's commands are not available in this "
+        "session.</p>";
   for (const host::BackstageTab* tab : tabs) {
     body += "<section class=\"card backstage\" id=\"tab-" + Esc(tab->id) + "\"><h2>" +
             Esc(tab->label) + "</h2><div class=\"groups\">";
@@ -131,8 +135,9 @@ host::WebResponse ManagePages::Screen(const host::WebRequest&) {
 host::WebResponse ManagePages::Act(const host::WebRequest& request) {
   try {
     renderer_.RunFromBrowser([&] {
-      renderer_.Act(static_cast<uint64_t>(Val(request.matches[1])), request.Param("action"),
-                    request.Param("control"), request.Param("value"));
+      renderer_.Act(static_cast<uint64_t>(Val(request.matches[1])),
+                    request.Param("action"), request.Param("control"),
+                    request.Param("value"));
     });
   } catch (const Error& error) {
     return host::WebResponse::Text(400, error.Description());

@@ -20,8 +20,9 @@ std::string Esc(std::string_view text) { return HtmlEscape(text); }
 // The attributes every input of a control carries: what it is for and
 // whether the user may touch it.
 std::string Attributes(const Control& control, std::string_view action) {
-  return " data-act=\"" + std::string(action) + "\" data-control=\"" + Esc(control.Name()) +
-         "\" id=\"w-" + Esc(control.Name()) + "\"" + (control.Enabled() ? "" : " disabled");
+  return " data-act=\"" + std::string(action) + "\" data-control=\"" +
+         Esc(control.Name()) + "\" id=\"w-" + Esc(control.Name()) + "\"" +
+         (control.Enabled() ? "" : " disabled");
 }
 
 std::string Caption(const Control& control) {
@@ -36,7 +37,8 @@ std::string ListHtml(const ListControl& list, bool drop_down) {
   if (!drop_down)
     html += " size=\"" + std::to_string(std::clamp(list.ListCount(), 4, 12)) + "\"";
   html += ">";
-  if (drop_down && list.ListIndex() < 0) html += "<option value=\"-1\" selected></option>";
+  if (drop_down && list.ListIndex() < 0)
+    html += "<option value=\"-1\" selected></option>";
   for (int i = 0; i < list.ListCount(); ++i) {
     const bool selected = box ? box->Selected(i) : i == list.ListIndex();
     std::string entry = list.List(i);
@@ -58,26 +60,30 @@ std::string ControlHtml(const Control& control) {
       return "<p class=\"w-label\" id=\"w-" + name + "\">" +
              HtmlEscape(Caption(control), LineBreaks::AsBreaks) + "</p>";
     case ControlKind::Frame:
-      return "<h3 class=\"w-frame\" id=\"w-" + name + "\">" + Esc(Caption(control)) + "</h3>";
+      return "<h3 class=\"w-frame\" id=\"w-" + name + "\">" + Esc(Caption(control)) +
+             "</h3>";
     case ControlKind::CommandButton:
       return "<button type=\"button\"" + Attributes(control, "click") + ">" +
              Esc(Caption(control)) + "</button>";
     case ControlKind::CheckBox: {
       const auto& box = static_cast<const CheckBox&>(control);
-      return "<label class=\"w-check\"><input type=\"checkbox\"" + Attributes(control, "check") +
-             (box.Checked() ? " checked" : "") + ">" + Esc(box.Caption()) + "</label>";
+      return "<label class=\"w-check\"><input type=\"checkbox\"" +
+             Attributes(control, "check") + (box.Checked() ? " checked" : "") + ">" +
+             Esc(box.Caption()) + "</label>";
     }
     case ControlKind::OptionButton: {
       const auto& option = static_cast<const OptionButton&>(control);
       return "<label class=\"w-check\"><input type=\"radio\" name=\"group-" +
              Esc(option.Group()) + "\"" + Attributes(control, "check") +
-             (option.Value() ? " checked" : "") + ">" + Esc(option.Caption()) + "</label>";
+             (option.Value() ? " checked" : "") + ">" + Esc(option.Caption()) +
+             "</label>";
     }
     case ControlKind::TextBox: {
       const auto& box = static_cast<const TextBox&>(control);
       // A password box shows its mask, never its text.
       const std::string shown = control.Texts().front();
-      std::string attributes = Attributes(control, "set") + (box.Locked() ? " readonly" : "");
+      std::string attributes =
+          Attributes(control, "set") + (box.Locked() ? " readonly" : "");
       if (box.MultiLine())
         return "<textarea" + attributes + ">" + Esc(shown) + "</textarea>";
       return "<input" + attributes + (box.PasswordChar() ? " type=\"password\"" : "") +
@@ -106,13 +112,14 @@ std::string ControlHtml(const Control& control) {
 }  // namespace
 
 std::string WindowHtml(const Form& form, uint64_t id) {
-  std::string html = "<section class=\"window\" role=\"dialog\" aria-modal=\"true\" "
-                     "data-window=\"" +
-                     std::to_string(id) + "\" data-form=\"" + Esc(form.Name()) +
-                     "\"><div class=\"w-title\"><h2>" + Esc(form.Caption()) +
-                     "</h2><button type=\"button\" class=\"secondary\" data-act=\"close\" "
-                     "aria-label=\"Close\" id=\"w-close\">&times;</button></div>"
-                     "<div class=\"w-body\">";
+  std::string html =
+      "<section class=\"window\" role=\"dialog\" aria-modal=\"true\" "
+      "data-window=\"" +
+      std::to_string(id) + "\" data-form=\"" + Esc(form.Name()) +
+      "\"><div class=\"w-title\"><h2>" + Esc(form.Caption()) +
+      "</h2><button type=\"button\" class=\"secondary\" data-act=\"close\" "
+      "aria-label=\"Close\" id=\"w-close\">&times;</button></div>"
+      "<div class=\"w-body\">";
   std::string buttons;
   for (const Control* control : form.Controls()) {
     if (!control->Visible()) continue;
@@ -128,10 +135,12 @@ std::string WindowHtml(const Form& form, uint64_t id) {
 
 std::string QuestionHtml(const MessageBoxRequest& request, uint64_t id) {
   std::string icon(IconName(request.icon));
-  std::string html = "<section class=\"question msg-" + Esc(icon.empty() ? "None" : icon) +
-                     "\" role=\"alertdialog\" data-question=\"" + std::to_string(id) + "\">";
+  std::string html =
+      "<section class=\"question msg-" + Esc(icon.empty() ? "None" : icon) +
+      "\" role=\"alertdialog\" data-question=\"" + std::to_string(id) + "\">";
   if (!request.title.empty()) html += "<h2>" + Esc(request.title) + "</h2>";
-  html += "<p>" + HtmlEscape(request.prompt, LineBreaks::AsBreaks) + "</p><div class=\"actions\">";
+  html += "<p>" + HtmlEscape(request.prompt, LineBreaks::AsBreaks) +
+          "</p><div class=\"actions\">";
   const MsgBoxResult fallback = request.DefaultResult();
   for (MsgBoxResult result : request.Results()) {
     html += "<button type=\"button\" data-answer=\"" +

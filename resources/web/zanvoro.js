@@ -1,8 +1,94 @@
 // The little the pages need in the browser: dialogs, keyboard moves in
-// tables, confirmations, and live updates from the event stream.
+// tables, confirmations, live updates from the event stream, and the
+// windows of the manager's commands over the page.
 (function () {
   "use strict";
   var dirty = false;
+  var layer = null, acts = Promise.resolve(), heartbeat = null;
+
+  function csrf() {
+    var m = document.querySelector("meta[name=csrf]");
+    return m ? m.content : "";
+  }
+
+  function post(url, fields) {
+    return fetch(url, { method: "POST", credentials: "same-origin",
+                        headers: { "X-CSRF-Token": csrf() }, body: new URLSearchParams(fields) });
+  }
+
+  // The window (and its question) as the server has it now. The field the
+  // user was in keeps the focus.
+  function showScreen(html) {
+    if (!layer) return;
+    var focused = document.activeElement && layer.contains(document.activeElement)
+      ? document.activeElement.id : "";
+    layer.innerHTML = html;
+    layer.hidden = !html;
+    clearInterval(heartbeat);
+    heartbeat = null;
+    if (!html) return;
+    // While a window is up the server is told now and then that someone
+    // looks at it; a window nobody looks at is closed.
+    heartbeat = setInterval(loadScreen, 30000);
+    var again = focused && document.getElementById(focused);
+    var first = again || layer.querySelector(".question [autofocus]") ||
+      layer.querySelector("[data-act]:not([disabled]):not([data-act=close])");
+    if (first) first.focus();
+  }
+
+  function loadScreen() {
+    fetch("/window", { credentials: "same-origin" }).then(function (r) {
+      return r.ok && !r.redirected ? r.text() : null;
+    }).then(function (html) { if (html !== null) showScreen(html); }).catch(function () {});
+  }
+
+  // What the user does in a window goes to the server one after another, in
+  // the order it was done. An answer to a question does not wait behind them:
+  // the action that asked it waits for the answer.
+  function act(win, action, control, value) {
+    acts = acts.then(function () {
+      return post("/window/" + win, { action: action, control: control || "", value: value || "" })
+        .then(function (r) {
+          if (r.ok) return r.text().then(showScreen);
+          return r.text().then(function (text) {
+            if (r.status === 400) toast({ title: "", text: text });
+            loadScreen();
+          });
+        });
+    }).catch(function () {});
+  }
+
+  function bindWindows() {
+    if (!csrf()) return;  // signed out: no windows
+    layer = document.createElement("div");
+    layer.id = "window-layer";
+    layer.hidden = true;
+    document.body.appendChild(layer);
+    layer.addEventListener("change", function (e) {
+      var el = e.target, w = el.closest("[data-window]");
+      if (!w || !el.dataset.act) return;
+      var value = el.dataset.act === "check" ? (el.checked ? "1" : "0") : el.value;
+      act(w.dataset.window, el.dataset.act, el.dataset.control, value);
+    });
+    layer.addEventListener("click", function (e) {
+      var b = e.target.closest("button");
+      if (!b) return;
+      if (b.dataset.answer) {
+        var q = b.closest("[data-question]");
+        post("/question/" + q.dataset.question, { button: b.dataset.answer }).catch(function () {});
+        return;
+      }
+      var w = b.closest("[data-window]");
+      if (w && (b.dataset.act === "click" || b.dataset.act === "close"))
+        act(w.dataset.window, b.dataset.act, b.dataset.control);
+    });
+    layer.addEventListener("keydown", function (e) {
+      if (e.key !== "Escape" || layer.querySelector(".question")) return;
+      var w = layer.querySelector("[data-window]");
+      if (w) act(w.dataset.window, "close");
+    });
+    loadScreen();
+  }
 
   function openDialogs(root) {
     root.querySelectorAll("dialog[data-auto-open]").forEach(function (d) {
@@ -74,6 +160,7 @@
   document.addEventListener("keydown", function (e) {
     var tag = (e.target.tagName || "").toLowerCase();
     var typing = tag === "input" || tag === "textarea" || tag === "select";
+    if (layer && layer.contains(e.target)) return;
     if (typing) {
       if (e.key === "Escape") e.target.blur();
       return;
@@ -97,12 +184,18 @@
   document.addEventListener("DOMContentLoaded", function () {
     openDialogs(document);
     bind();
-    if (window.EventSource && document.querySelector("[data-live]")) {
-      var timer = null;
+    bindWindows();
+    if (window.EventSource) {
+      var timer = null, windowTimer = null;
       var events = new EventSource("/events");
       events.addEventListener("changed", function () {
+        if (!document.querySelector("[data-live]")) return;
         clearTimeout(timer);
         timer = setTimeout(refresh, 150);
+      });
+      events.addEventListener("window", function () {
+        clearTimeout(windowTimer);
+        windowTimer = setTimeout(loadScreen, 50);
       });
       events.addEventListener("toast", function (e) {
         try { toast(JSON.parse(e.data)); } catch (err) { /* not ours */ }

@@ -30,6 +30,7 @@
 #include "settings/SettingsSteps.h"
 #include "sla/DueDateLapse.h"
 #include "web/CasePages.h"
+#include "web/ManagePages.h"
 
 namespace zanvoro::app {
 
@@ -86,6 +87,7 @@ struct WebInterface {
   std::unique_ptr<host::WebServer> server;
   std::shared_ptr<host::WebRenderer> renderer;
   std::unique_ptr<CasePages> pages;
+  std::unique_ptr<ManagePages> manage;
 };
 
 }  // namespace
@@ -119,6 +121,8 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
     server->LoginPage([password](const std::string& error) { return LoginPage(error, password); });
     web.pages = std::make_unique<CasePages>(*server, *web.renderer);
     web.pages->Install();
+    web.manage = std::make_unique<ManagePages>(*server, *web.renderer, loop, *web.pages);
+    web.manage->Install();
     server->Start();
     web.pages->WatchChanges(loop);
     context.Out() << "zanvoro: web interface at " << server->Url() << std::endl;
@@ -145,11 +149,13 @@ void RunAddinSession(CommandContext& context, const SessionOptions& options) {
   ZFO_M addin(std::move(steps),
               AddinEnvironment{[application] { return application; }, {}});
   running = &addin;
+  if (web.manage) web.manage->SetAddin(&addin);
   addin.AddinInstance_OnConnection(application, ConnectMode::Startup);
   // The client reports its start-up complete once its loop runs.
   loop.Post([&addin] { addin.AddinInstance_OnStartupComplete(); });
   loop.Run();
   if (web.server) {
+    web.manage->SetAddin(nullptr);
     web.pages->StopWatching();
     web.server->Stop();
   }

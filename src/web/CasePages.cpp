@@ -322,7 +322,8 @@ host::WebResponse CasePages::Page(std::string title, std::string current, std::s
   page.app_title = "Zanvoro";
   page.csrf = request.csrf;
   page.nav = {{"Ongoing", "/queue?folder=ongoing", current == "ongoing"},
-              {"Resolved", "/queue?folder=resolved", current == "resolved"}};
+              {"Resolved", "/queue?folder=resolved", current == "resolved"},
+              {"Manage", "/manage", current == "manage"}};
   page.messages = renderer_.TakeMessages();
   auto flash = flash_.find(request.csrf);
   if (flash != flash_.end()) {

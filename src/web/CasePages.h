@@ -4,7 +4,8 @@
 // time and cost, the conversation, the attachments), adding a work entry,
 // closing, re-opening and deleting through the case operations, and a new
 // case taken over the telephone or at the desk (caller, subject, description)
-// and a reply to the caller from one of the helpdesk's templates.
+// and a reply to the caller from one of the helpdesk's templates. The
+// manager's commands have a page of their own (ManagePages).
 //
 // Pages are made on the UI thread by the server's handlers. The store is
 // watched there too: whenever it changed (in this session or another) every
@@ -55,6 +56,12 @@ class CasePages {
   // The values of the case form's fields.
   struct FormValues;
 
+  // A whole page of the interface around `body`, with the navigation
+  // (`current` names the link shown as current) and the messages kept for
+  // the page. UI thread only.
+  host::WebResponse Page(std::string title, std::string current, std::string body,
+                         const host::WebRequest& request);
+
  private:
   host::WebResponse CasePage(const host::WebRequest& request);
   // The case form shows `values`, or the stored values when null (a save
@@ -73,8 +80,6 @@ class CasePages {
   host::WebResponse ReplyToCaller(const host::WebRequest& request);
   // Keeps what the page said for the page the browser is sent to next.
   void KeepMessagesForNextPage(const host::WebRequest& request);
-  host::WebResponse Page(std::string title, std::string current, std::string body,
-                         const host::WebRequest& request);
   std::string KeepForEdit(const std::shared_ptr<host::Item>& item);
   // A page handler under the renderer's page scope and the failure report.
   host::WebHandler Handler(host::WebResponse (CasePages::*page)(const host::WebRequest&));

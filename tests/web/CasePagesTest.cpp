@@ -1,10 +1,13 @@
 #include "web/CasePages.h"
 
+#include "web/ManagePages.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
@@ -31,8 +34,11 @@ class CasePagesTest : public testsupport::CaseTest {
         web_renderer_(std::make_shared<host::WebRenderer>(
             [](const std::string&, const std::string&) {}, renderer_)),
         scoped_(web_renderer_),
-        pages_(server_, *web_renderer_) {
+        pages_(server_, *web_renderer_),
+        manage_(server_, *web_renderer_, loop_, pages_) {
     pages_.Install();
+    manage_.Install();
+    manage_.SetAddin(addin_.get());
     server_.Start();
   }
   ~CasePagesTest() override { server_.Stop(); }
@@ -72,7 +78,29 @@ class CasePagesTest : public testsupport::CaseTest {
   std::shared_ptr<host::WebRenderer> web_renderer_;
   host::ScopedRenderer scoped_;
   CasePages pages_;
+  ManagePages manage_;
 };
+
+// The window the browser shows now, asked for until it shows `marker` or
+// a few seconds passed.
+std::string ScreenShowing(httplib::Client& http, const httplib::Headers& session,
+                          const std::string& marker) {
+  std::string screen;
+  for (int i = 0; i < 100; ++i) {
+    screen = http.Get("/window", session)->body;
+    if (screen.find(marker) != std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return screen;
+}
+
+// The number after `attribute="` in `html`.
+std::string Number(const std::string& html, const std::string& attribute) {
+  size_t at = html.find(attribute + "=\"");
+  if (at == std::string::npos) return "0";
+  at += attribute.size() + 2;
+  return html.substr(at, html.find('"', at) - at);
+}
 
 TEST_F(CasePagesTest, NewCaseFormMakesTheCaseOrSaysWhatIsMissing) {
   struct Seen {
@@ -191,6 +219,72 @@ TEST_F(CasePagesTest, ConversationPicturesComeFromTheCaseAndNothingElseIsRewritt
   EXPECT_EQ(page.find("cid:shot"), std::string::npos) << page;
   EXPECT_NE(page.find("https://pictures.example/cid:remote"), std::string::npos) << page;
   EXPECT_NE(page.find("/case/9/cid/typed"), std::string::npos) << page;
+}
+
+TEST_F(CasePagesTest, AManagerCommandsWindowIsFilledInAndSavedInTheBrowser) {
+  size_t technicians = Settings().Technicians.Count();
+  struct Seen {
+    int no_token = 0, unknown = 0, run = 0;
+    std::string after_refusal, manage, window, question, with_entry, after_save;
+  };
+  const int port = server_.Port();
+  Seen seen = Browse([port](httplib::Client& http, const httplib::Headers& session,
+                            const std::string& csrf) {
+    Seen s;
+    // Without the token nothing runs, and an unknown command is no command.
+    s.no_token = http.Post("/manage/run", session, "task=cmdTechniciansList", kForm)->status;
+    s.unknown = http.Post("/manage/run", session, "csrf=" + csrf + "&task=cmdNone", kForm)->status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    s.after_refusal = http.Get("/window", session)->body;
+    s.manage = http.Get("/manage", session)->body;
+    s.run = http.Post("/manage/run", session, "csrf=" + csrf + "&task=cmdTechniciansList",
+                      kForm)->status;
+    s.window = ScreenShowing(http, session, "data-window");
+    const std::string window = "/window/" + Number(s.window, "data-window");
+    auto act = [&](httplib::Client& client, const std::string& fields) {
+      return client.Post(window, session, "csrf=" + csrf + "&" + fields, kForm);
+    };
+    act(http, "action=set&control=txtName&value=Zed+%3CQuinn%3E");
+    act(http, "action=set&control=txtEmail&value=zed%40example.com");
+    act(http, "action=set&control=txtRate&value=abc");
+    // The refusal is a question in the window; the click waits for its answer.
+    auto click = std::async(std::launch::async, [&] {
+      httplib::Client other("127.0.0.1", port);
+      return act(other, "action=click&control=cmdAdd")->status;
+    });
+    s.question = ScreenShowing(http, session, "data-question");
+    http.Post("/question/" + Number(s.question, "data-question"), session,
+              "csrf=" + csrf + "&button=1", kForm);
+    click.get();
+    act(http, "action=set&control=txtRate&value=12.5");
+    s.with_entry = act(http, "action=click&control=cmdAdd")->body;
+    act(http, "action=click&control=cmdSave");
+    s.after_save = http.Get("/window", session)->body;
+    if (!s.after_save.empty()) act(http, "action=close");
+    return s;
+  });
+
+  EXPECT_EQ(seen.no_token, 403);
+  EXPECT_EQ(seen.unknown, 404);
+  EXPECT_EQ(seen.after_refusal, "");
+  EXPECT_NE(seen.manage.find("id=\"task-cmdTechniciansList\""), std::string::npos);
+  EXPECT_NE(seen.manage.find("href=\"/manage\" class=\"current\""), std::string::npos);
+  EXPECT_EQ(seen.run, 303);
+  EXPECT_NE(seen.window.find("data-form=\"frmManagerList\""), std::string::npos) << seen.window;
+  EXPECT_NE(seen.window.find("data-control=\"txtName\""), std::string::npos);
+  EXPECT_NE(seen.question.find("Rate &quot;abc&quot; is not a number"), std::string::npos)
+      << seen.question;
+  // What was typed shows escaped.
+  EXPECT_NE(seen.with_entry.find("Zed &lt;Quinn&gt;"), std::string::npos) << seen.with_entry;
+  EXPECT_EQ(seen.with_entry.find("<Quinn>"), std::string::npos);
+  EXPECT_EQ(seen.after_save, "");
+
+  // What the window saved is what the store gives back.
+  Settings().Technicians.Clear();
+  ASSERT_TRUE(Settings().ReloadSettings(2));
+  EXPECT_EQ(Settings().Technicians.Count(), technicians + 1);
+  ASSERT_TRUE(Settings().Technicians.Exists("Zed <Quinn>"));
+  EXPECT_EQ(Settings().Technicians.Find("Zed <Quinn>")->Email, "zed@example.com");
 }
 
 }  // namespace

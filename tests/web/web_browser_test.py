@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """The web interface in a real browser: two technicians sign in, a mail
 becomes a case, one adds work and closes it, the other sees it leave the
-queue without reloading. The case's mail carries a script, an event handler
-and a remote picture: none of them may run or load. Screenshots of the
+queue without reloading; a manager's window opens and closes. The case's
+mail carries a script, an event handler and a remote picture: none of them
+may run or load. Screenshots of the
 queue and the case page go to the output folder."""
 import argparse
 import base64
@@ -238,6 +239,18 @@ def main():
         # Bob's open queue drops the case by itself.
         WebDriverWait(bob, 20).until(lambda d: "1" not in queue_numbers(d))
         assert bob.execute_script("return window.stillHere === true"), "Bob's page reloaded"
+
+        # A manager's command opens its window over the page; its close box
+        # closes it.
+        ann.find_element(By.LINK_TEXT, "Manage").click()
+        WebDriverWait(ann, 10).until(lambda d: d.find_elements(By.ID, "task-cmdOriginsList"))
+        ann.find_element(By.ID, "task-cmdOriginsList").click()
+        WebDriverWait(ann, 10).until(
+            lambda d: d.find_elements(By.CSS_SELECTOR, "#window-layer [data-window]"))
+        ann.save_screenshot(os.path.join(args.out, "manage-window.png"))
+        ann.find_element(By.ID, "w-close").click()
+        WebDriverWait(ann, 10).until(
+            lambda d: not d.find_element(By.ID, "window-layer").is_displayed())
         print("web browser test passed")
         return 0
     finally:

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -117,6 +118,11 @@ struct WebServer::State {
   std::deque<std::pair<uint64_t, std::string>> events;
   uint64_t last_event = 0;
   bool stopping = false;
+  // The handlers waiting for the UI thread; whoever comes first runs each:
+  // the loop task posted with it, or a ServeUntil.
+  std::deque<std::function<void()>> jobs;
+  std::condition_variable job_posted;
+  std::weak_ptr<State> self;
 
   State(EventLoop& l, WebServerOptions o) : loop(l), options(std::move(o)) {}
 
@@ -141,18 +147,38 @@ struct WebServer::State {
   WebResponse RunOnLoop(const WebHandler& handler, WebRequest request) {
     auto answer = std::make_shared<std::promise<WebResponse>>();
     std::future<WebResponse> future = answer->get_future();
-    loop.Post([handler, answer, request = std::move(request)] {
-      try {
-        answer->set_value(handler(request));
-      } catch (const Error& error) {
-        answer->set_value(WebResponse::Text(500, error.Description()));
-      } catch (const std::exception& error) {
-        answer->set_value(WebResponse::Text(500, error.what()));
-      }
+    {
+      std::lock_guard lock(mutex);
+      jobs.emplace_back([handler, answer, request = std::move(request)] {
+        try {
+          answer->set_value(handler(request));
+        } catch (const Error& error) {
+          answer->set_value(WebResponse::Text(500, error.Description()));
+        } catch (const std::exception& error) {
+          answer->set_value(WebResponse::Text(500, error.what()));
+        }
+      });
+    }
+    job_posted.notify_all();
+    loop.Post([weak = self] {
+      if (auto state = weak.lock()) state->RunJob();
     });
     if (future.wait_for(options.handler_timeout) != std::future_status::ready)
       return WebResponse::Text(503, "The helpdesk is busy; try again in a moment.");
     return future.get();
+  }
+
+  // Runs the oldest waiting handler; false when none waits.
+  bool RunJob() {
+    std::function<void()> job;
+    {
+      std::lock_guard lock(mutex);
+      if (jobs.empty()) return false;
+      job = std::move(jobs.front());
+      jobs.pop_front();
+    }
+    job();
+    return true;
   }
 
   void Dispatch(const httplib::Request& request, httplib::Response& response,
@@ -265,7 +291,9 @@ struct WebServer::State {
 };
 
 WebServer::WebServer(EventLoop& loop, WebServerOptions options)
-    : state_(std::make_shared<State>(loop, std::move(options))) {}
+    : state_(std::make_shared<State>(loop, std::move(options))) {
+  state_->self = state_;
+}
 
 WebServer::~WebServer() { Stop(); }
 
@@ -344,6 +372,7 @@ void WebServer::Stop() {
     s.stopping = true;
   }
   s.changed.notify_all();
+  s.job_posted.notify_all();
   if (s.thread.joinable()) {
     s.server.stop();
     s.thread.join();
@@ -367,6 +396,27 @@ void WebServer::Broadcast(const std::string& event, const std::string& data) {
     while (state_->events.size() > kKeptEvents) state_->events.pop_front();
   }
   state_->changed.notify_all();
+}
+
+bool WebServer::ServeUntil(const std::function<bool()>& done,
+                           std::chrono::milliseconds timeout) {
+  State& s = *state_;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  // done() may turn true through what the UI thread does itself (a handler
+  // run here, a window closed from code); it is asked again this often.
+  constexpr auto kLook = std::chrono::milliseconds(100);
+  while (!done()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (s.loop.QuitRequested() || now >= deadline) return false;
+    {
+      std::unique_lock lock(s.mutex);
+      if (s.stopping) return false;
+      s.job_posted.wait_until(lock, std::min(deadline, now + kLook),
+                              [&] { return s.stopping || !s.jobs.empty(); });
+    }
+    s.RunJob();
+  }
+  return true;
 }
 
 }  // namespace zanvoro::host

@@ -14,6 +14,9 @@
 //
 // Server-sent events: GET /events streams what Broadcast sends to every
 // signed-in browser.
+//
+// A modal window waits on the UI thread inside a running task, where the
+// loop runs nothing else; ServeUntil serves the browsers from there.
 #pragma once
 
 #include <chrono>
@@ -101,6 +104,14 @@ class WebServer {
   // Sends `event` with `data` (one line) to every open event stream.
   // Thread-safe.
   void Broadcast(const std::string& event, const std::string& data);
+
+  // Runs the handlers of the requests that arrive on the calling thread,
+  // which must be the loop's, until `done()` is true, `timeout` passed, the
+  // loop was asked to quit or the server stops; returns done(). For a
+  // window that waits for the browser: only the server's handlers run
+  // meanwhile, the loop's other tasks and timers wait as they do while the
+  // console shows a window. Calls may nest.
+  bool ServeUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
  private:
   struct State;

@@ -23,12 +23,21 @@ try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
-    from selenium.webdriver.support.ui import WebDriverWait
+    from selenium.common.exceptions import StaleElementReferenceException
+    from selenium.webdriver.support.ui import WebDriverWait as SeleniumWait
 except ImportError:
     print("python3-selenium is not installed; skipping")
     sys.exit(77)
 
 PASSWORD = "desk-secret"
+
+
+def WebDriverWait(driver, timeout, **options):
+    """A wait that looks again when the page redrew an element meanwhile."""
+    return SeleniumWait(driver, timeout,
+                        ignored_exceptions=[StaleElementReferenceException], **options)
+
+
 # A 1x1 PNG for the inline picture.
 PIXEL = base64.b64decode(
     "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==")

@@ -69,12 +69,47 @@ std::string FormCacheAdvice() {
   return Replace(text, "VNH_FOLDER", "<VNH_OPENFOLDER>");
 }
 
-// "sdoAutoAssignTechOnNewCaseEmailAuto": a case nobody was given goes to
-// the technician whose client made it.
-void AutoAssignTechnician(host::Item& case_item) {
-  if (!GeneralSettingOn("sdoAutoAssignTechOnNewCaseEmailAuto")) return;
+// A case nobody was given goes to the technician whose client made it when
+// `setting` is on: "sdoAutoAssignTechOnNewCaseEmailAuto" for a case made
+// from a mail, "sdoAutoAssignTechOnNewCase" for one a user made.
+void AutoAssignTechnician(host::Item& case_item, const char* setting) {
+  if (!GeneralSettingOn(setting)) return;
   if (!Trim(ReadItemText(case_item, caseprop::kTechnicians)).empty()) return;
   WriteText(case_item, caseprop::kTechnicians, CurrentTechnicianName());
+}
+
+// The known caller's technician and SLA. Returns whether the caller's SLA
+// gave the case its due date.
+bool ApplyCallerDefaults(host::Item& case_item, const cCaller& caller) {
+  if (GeneralSettingOn("sdoEnableDefaultTechnician") && !caller.Technician.empty())
+    WriteText(case_item, caseprop::kTechnicians, caller.Technician);
+  if (GeneralSettingOn("sdoSetCallerDefaultSLA") && !caller.SLA.empty()) {
+    GiveServiceLevel(case_item, caller.SLA);
+    return true;
+  }
+  return false;
+}
+
+// The known caller's details, technician and SLA. Returns whether the
+// caller's SLA gave the case its due date.
+bool ApplyKnownCaller(host::Item& case_item, const cCaller& caller) {
+  WriteText(case_item, caseprop::kCallerName, caller.Name);
+  WriteText(case_item, caseprop::kCallerPhone, caller.Phone);
+  WriteText(case_item, caseprop::kCallerDepartment, caller.Department);
+  WriteText(case_item, caseprop::kCallerMobile, caller.Mobile);
+  WriteText(case_item, caseprop::kCallerCompany, caller.Company);
+  WriteText(case_item, caseprop::kCallerAddress, caller.Address);
+  WriteText(case_item, caseprop::kAssociatedUsers, caller.AssociatedUsers.ToString());
+  return ApplyCallerDefaults(case_item, caller);
+}
+
+// The due date of a case without an SLA: the default schedule from now.
+void WriteDefaultDueDate(host::Item& case_item) {
+  const cGlobalSettings* settings = SharedGlobalSettings();
+  Date due = settings
+                 ? SharedServiceCalendar().DefaultDueDate(settings->GeneralSettings, Now())
+                 : Date::NoDate();
+  WriteCaseDueDate(case_item, due);
 }
 
 void ApplyNewCaseDefaults(host::Item& case_item) {
@@ -370,20 +405,7 @@ std::string ExtractInfoFromEmail(host::Item& item, host::Item& case_item) {
     const cCaller* caller =
         settings && !address.empty() ? settings->Callers.Find(address) : nullptr;
     if (caller) {
-      WriteText(case_item, caseprop::kCallerName, caller->Name);
-      WriteText(case_item, caseprop::kCallerPhone, caller->Phone);
-      WriteText(case_item, caseprop::kCallerDepartment, caller->Department);
-      WriteText(case_item, caseprop::kCallerMobile, caller->Mobile);
-      WriteText(case_item, caseprop::kCallerCompany, caller->Company);
-      WriteText(case_item, caseprop::kCallerAddress, caller->Address);
-      WriteText(case_item, caseprop::kAssociatedUsers,
-                caller->AssociatedUsers.ToString());
-      if (GeneralSettingOn("sdoEnableDefaultTechnician") && !caller->Technician.empty())
-        WriteText(case_item, caseprop::kTechnicians, caller->Technician);
-      if (GeneralSettingOn("sdoSetCallerDefaultSLA") && !caller->SLA.empty()) {
-        GiveServiceLevel(case_item, caller->SLA);
-        caller_sla_applied = true;
-      }
+      caller_sla_applied = ApplyKnownCaller(case_item, *caller);
     } else {
       ContactFields fields;
       if (auto entry = ContactEntry(sender)) {
@@ -397,12 +419,7 @@ std::string ExtractInfoFromEmail(host::Item& item, host::Item& case_item) {
     FillBody(item, case_item, kind);
     CopyAttachments(item, case_item, kind);
 
-    if (!caller_sla_applied) {
-      Date due = settings ? SharedServiceCalendar().DefaultDueDate(
-                                settings->GeneralSettings, Now())
-                          : Date::NoDate();
-      WriteCaseDueDate(case_item, due);
-    }
+    if (!caller_sla_applied) WriteDefaultDueDate(case_item);
     return ReadItemText(case_item, caseprop::kCallerMobile);
   });
 }
@@ -449,7 +466,7 @@ std::string CreateCase(const std::shared_ptr<host::Item>& item, std::string_view
                 std::to_string(static_cast<int64_t>(issued) + 100000000));
     }
 
-    AutoAssignTechnician(*case_item);
+    AutoAssignTechnician(*case_item, "sdoAutoAssignTechOnNewCaseEmailAuto");
     std::string mobile = ExtractInfoFromEmail(*item, *case_item);
     ApplyNewCaseDefaults(*case_item);
     if (folder_data) ApplyMonitoredFolderDefaults(*case_item, *folder_data);
@@ -474,6 +491,19 @@ std::string CreateCase(const std::shared_ptr<host::Item>& item, std::string_view
     }
     WriteTraceLog("Setting flag on email that a ticket was created from!");
     return number;
+  });
+}
+
+void ApplyUserCaseDefaults(host::Item& case_item) {
+  Trap("CaseHelper.ApplyUserCaseDefaults", [&] {
+    AutoAssignTechnician(case_item, "sdoAutoAssignTechOnNewCase");
+    const cGlobalSettings* settings = SharedGlobalSettings();
+    const std::string address = ReadItemText(case_item, caseprop::kCallerEmail);
+    const cCaller* caller =
+        settings && !address.empty() ? settings->Callers.Find(address) : nullptr;
+    if (!(caller && ApplyCallerDefaults(case_item, *caller))) WriteDefaultDueDate(case_item);
+    ApplyNewCaseDefaults(case_item);
+    ApplyProblemTypeFromSubject(case_item, case_item.Subject());
   });
 }
 

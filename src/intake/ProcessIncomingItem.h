@@ -98,6 +98,13 @@ std::string CreateCase(const std::shared_ptr<host::Item>& item, std::string_view
                        const cMonitoredFolderData* folder_data,
                        std::shared_ptr<host::Item>* case_made = nullptr);
 
+// The defaults a case made by a user (not from a mail) gets, as a case made
+// from a mail does: the technician who made it ("sdoAutoAssignTechOnNewCase"),
+// the known caller's technician and SLA (by the case's caller address; the
+// caller's details are the user's to give), else the default due date, the new-case options and the problem
+// type named in the subject. Writes the item's fields; the caller saves it.
+void ApplyUserCaseDefaults(host::Item& case_item);
+
 // Fills the caller, contact, technician, SLA, body, attachment and due-date
 // fields of `case_item` from `item` and saves it. Returns the caller's
 // mobile number ("" when unknown).

@@ -12,6 +12,7 @@
 #include "case/frmSearch.h"
 #include "errors/modErroHandling.h"
 #include "host/os/EventLoop.h"
+#include "intake/ProcessIncomingItem.h"
 #include "host/html/HtmlSanitizer.h"
 #include "host/os/Profile.h"
 #include "host/store/Attachments.h"
@@ -775,6 +776,11 @@ host::WebResponse CasePages::CreateNewCase(const host::WebRequest& request) {
   c.ReceivedDate = c.DateCreated;
   if (!c.SetCaseToOutlookItem(RandomUnread::No, DisplayCase::No, nullptr, CaseState::Open))
     return NewCaseForm(request);
+  // The technician, SLA, due date and problem the new case gets by default.
+  if (auto item = GetCaseItemFromID(c.CaseNumber)) {
+    ApplyUserCaseDefaults(*item);
+    item->Save();
+  }
   return host::WebResponse::Redirect("/case/" + host::UrlEncode(c.CaseNumber));
 }
 

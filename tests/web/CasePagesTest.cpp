@@ -103,6 +103,16 @@ std::string Number(const std::string& html, const std::string& attribute) {
 }
 
 TEST_F(CasePagesTest, NewCaseFormMakesTheCaseOrSaysWhatIsMissing) {
+  // A known caller with a technician and an SLA of their own, and a problem
+  // type named in the subject: the case gets what a mail's case would.
+  Settings().SLAs.Add(cSLA{.Name = "Gold", .Priority = "High", .ResponseTime = "4-hrs"});
+  Settings().Callers.Add(cCaller{.Email = "ann@example.com", .Name = "Ann L.",
+                                 .Company = "Lee & Co", .Technician = "Bob Jones",
+                                 .SLA = "Gold"});
+  Settings().ProblemTypes.Add(
+      cProblemType{.ProblemType = "Printer", .ProblemCategory = "Hardware"});
+  for (const char* on : {"sdoEnableDefaultTechnician", "sdoSetCallerDefaultSLA"})
+    Settings().GeneralSettings.SetValue(on, "1");
   struct Seen {
     int no_subject_status = 0, no_token_status = 0, made_status = 0;
     std::string no_subject, no_caller, location, case_page, queue;
@@ -153,6 +163,12 @@ TEST_F(CasePagesTest, NewCaseFormMakesTheCaseOrSaysWhatIsMissing) {
   ASSERT_TRUE(item);
   EXPECT_EQ(ReadItemText(*item, caseprop::kCallerName), "Ann Lee");
   EXPECT_EQ(ReadItemText(*item, caseprop::kCallerEmail), "ann@example.com");
+  EXPECT_EQ(ReadItemText(*item, caseprop::kCallerCompany), "Lee & Co");
+  EXPECT_EQ(ReadItemText(*item, caseprop::kTechnicians), "Bob Jones");
+  EXPECT_EQ(ReadItemText(*item, caseprop::kServiceLevel), "Gold");
+  EXPECT_EQ(ReadItemText(*item, caseprop::kProblemCategory), "Hardware");
+  EXPECT_EQ(ReadItemText(*item, caseprop::kProblemType), "Printer");
+  EXPECT_GT(ReadItemDate(*item, caseprop::kDueDate).Serial(), Now().Serial());
   EXPECT_EQ(Ongoing()->Items()->Count(), 1);
   cCase c;
   ASSERT_TRUE(c.GetCaseFromOutlookItem(item, SaveUnsaved::No));

@@ -8,8 +8,9 @@
 // and two durations (query, rows, totals, charts and HTML), after a first
 // search that builds the store's property indexes; Cases Created runs once
 // more over "This Year" with the four dates as columns too. Then the cases
-// are exported into a fresh reporting database; the bench prints the time of each and the export rate, and
-// exits 1 when a report or the export lists fewer cases than it should.
+// are exported into a fresh reporting database; the bench prints the time
+// of each and the export rate, and exits 1 when a report or the export
+// lists fewer cases than it should.
 // Usage: report_bench [--cases N] [--dir DIR]
 #include <stdlib.h>
 #include <time.h>
@@ -174,8 +175,8 @@ int Run(const std::filesystem::path& dir, int count) {
     const double query = Seconds(Clock::now() - start);
     std::string html = ReportSectionHtml(table);
     std::printf(
-        "report_CasesCreated_year_dates: %.3f s (cpu %.3f s, table %.3f s, %zu rows, %.1f MB "
-        "of HTML)\n",
+        "report_CasesCreated_year_dates: %.3f s (cpu %.3f s, table %.3f s, %zu rows, "
+        "%.1f MB of HTML)\n",
         Seconds(Clock::now() - start), CpuSeconds() - cpu, query, table.Rows.size(),
         static_cast<double>(html.size()) / 1e6);
     if (table.Rows.size() != static_cast<size_t>(count)) ++wrong;

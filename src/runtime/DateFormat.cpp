@@ -159,7 +159,8 @@ std::shared_ptr<const std::vector<PictureToken>> PictureTokens(std::string_view 
   Kept& slot = kept[next];
   next = (next + 1) % kKept;
   slot.picture = std::string(picture);
-  slot.tokens = std::make_shared<const std::vector<PictureToken>>(TokenizePicture(picture));
+  slot.tokens =
+      std::make_shared<const std::vector<PictureToken>>(TokenizePicture(picture));
   return slot.tokens;
 }
 

@@ -540,7 +540,8 @@ Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select)
   // The columns by name id, looked up by index for each property row read:
   // name ids are small, counting the store's property names.
   int64_t last_name_id = 0;
-  for (const auto& [name_id, shown] : by_name) last_name_id = std::max(last_name_id, name_id);
+  for (const auto& [name_id, shown] : by_name)
+    last_name_id = std::max(last_name_id, name_id);
   std::vector<const std::vector<PropertyColumn>*> shown_by_id(
       by_name.empty() ? 0 : static_cast<size_t>(last_name_id) + 1, nullptr);
   for (const auto& [name_id, shown] : by_name)
@@ -560,7 +561,8 @@ Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select)
       while (properties->Step()) {
         const int64_t name_id = properties->Int(0);
         if (name_id < 0 || name_id > last_name_id) continue;
-        const std::vector<PropertyColumn>* shown = shown_by_id[static_cast<size_t>(name_id)];
+        const std::vector<PropertyColumn>* shown =
+            shown_by_id[static_cast<size_t>(name_id)];
         if (!shown) continue;
         for (const PropertyColumn& p : *shown)
           values[p.column] = TableValue(*properties, p.number ? 2 : 1, kinds[p.column]);

@@ -1,7 +1,7 @@
 #include "reports/CaseFigures.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
@@ -40,7 +40,10 @@ const PeriodName kPeriodNames[] = {
 
 }  // namespace
 
-bool IsAbsentDate(Date d) { return d.IsNoDate() || d < DateSerial(1950, 1, 1); }
+bool IsAbsentDate(Date d) {
+  static const Date kEarliest = DateSerial(1950, 1, 1);
+  return d.IsNoDate() || d < kEarliest;
+}
 
 CaseDurations DurationsOf(const CaseDates& dates, Date now) {
   const bool open = IsAbsentDate(dates.Closed);
@@ -64,9 +67,12 @@ std::string HoursAndMinutesText(int64_t minutes) {
 }
 
 std::string TwoDecimals(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.2f", value);
-  return text;
+  // As "%.2f" writes it, without the formatted-output machinery: a report
+  // writes two of these per case.
+  char text[400];  // the longest double in fixed notation (about 312) fits
+  char* end =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2).ptr;
+  return std::string(text, end);
 }
 
 Period PeriodOf(TimePeriod period, Date today, Date from, Date to) {

@@ -144,17 +144,27 @@ std::string PhraseOr(const std::string& phrase, const char* english) {
   return phrase.empty() ? english : phrase;
 }
 
+// A cell's text: read where it lies when it is text, else converted into
+// `converted`.
+std::string_view CellTextView(const Variant& value, std::string& converted) {
+  if (value.IsText()) return value.Text();
+  converted = CellText(value);
+  return converted;
+}
+
 Date CellDate(const host::Recordset& rows, size_t field) {
   const Variant& value = rows.Value(field);
   if (const Date* date = value.As<Date>()) return *date;
-  std::string text = CellText(value);
+  std::string converted;
+  std::string_view text = CellTextView(value, converted);
   if (text.empty()) return Date::NoDate();
   return entrylist::ReadEntryDate(text);
 }
 
 int64_t CellMinutes(const host::Recordset& rows, size_t field) {
-  std::string text = Trim(CellText(rows.Value(field)));
-  return IsNumeric(text) ? CLngLng(Variant(text)) : 0;
+  std::string converted;
+  std::string text = Trim(CellTextView(rows.Value(field), converted));
+  return IsNumeric(text) ? CLngLng(Variant(std::move(text))) : 0;
 }
 
 std::string DateCell(Date d) {
@@ -261,6 +271,7 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
   const size_t department_at = at(caseprop::kCallerDepartment);
   const size_t spent_at = at(caseprop::kTimeSpent);
   std::unordered_map<std::string, double> rates;
+  std::string rate_key;  // reused, so a known key costs no allocation
   std::vector<size_t> field_at;
   for (const FieldDef* field : fields)
     field_at.push_back(field->property ? at(field->property) : 0);
@@ -284,16 +295,18 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
     if (settings) {
       // Many cases share their technicians, category and department.
       std::string department = CellText(rows.Value(department_at));
-      std::string key = technicians + '\n' + category + '\n' + department;
-      auto rate = rates.find(key);
+      rate_key.assign(technicians).append(1, '\n').append(category).append(1, '\n');
+      rate_key.append(department);
+      auto rate = rates.find(rate_key);
       if (rate == rates.end())
         rate = rates
-                   .emplace(key,
+                   .emplace(rate_key,
                             StatisticsRate(*settings, technicians, category, department))
                    .first;
       cost = CostOf(rate->second, spent);
     }
     std::vector<std::string> cells;
+    cells.reserve(fields.size() + 1);
     for (size_t i = 0; i < fields.size(); ++i) {
       const FieldDef& field = *fields[i];
       int64_t minutes = 0;
@@ -332,10 +345,11 @@ void ReadFolder(const std::shared_ptr<host::MAPIFolder>& folder, const KindDef& 
     }
     if (state) cells.push_back(state);
     table.Rows.push_back(std::move(cells));
-    std::vector<std::string> names = Split(technicians, "/");
+    // The first of the technicians: the text before the first "/".
+    const std::string_view first_technician =
+        std::string_view(technicians).substr(0, technicians.find('/'));
     table.Cases.push_back(ReportCase{dates.Created, dates.Closed, dates.Due,
-                                     Trim(category),
-                                     names.empty() ? std::string() : Trim(names[0])});
+                                     Trim(category), Trim(first_technician)});
   }
 }
 
@@ -428,7 +442,8 @@ ReportTable RunReportSection(ReportKind kind, const ReportChoices& choices, Date
       }
       if (both) table.Totals.emplace_back();
     }
-    return table;
+    // Moved out: a large report's rows are not copied.
+    return std::move(table);
   });
 }
 

@@ -2,6 +2,7 @@
 // text and the reading of ordinary date texts.
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -140,6 +141,29 @@ std::vector<PictureToken> TokenizePicture(std::string_view picture) {
   return tokens;
 }
 
+// The tokens of a picture, kept for the few pictures formatted last: a
+// report formats the same two or three pictures for every case. Tokens
+// depend on the picture's text alone, so a kept entry is never out of date.
+// Shared, so a nested format that replaces an entry leaves the outer one's
+// tokens alive.
+std::shared_ptr<const std::vector<PictureToken>> PictureTokens(std::string_view picture) {
+  struct Kept {
+    std::string picture;
+    std::shared_ptr<const std::vector<PictureToken>> tokens;
+  };
+  constexpr size_t kKept = 4;
+  thread_local std::array<Kept, kKept> kept;
+  thread_local size_t next = 0;
+  for (const Kept& k : kept)
+    if (k.tokens && k.picture == picture) return k.tokens;
+  Kept& slot = kept[next];
+  next = (next + 1) % kKept;
+  slot.picture = std::string(picture);
+  slot.tokens =
+      std::make_shared<const std::vector<PictureToken>>(TokenizePicture(picture));
+  return slot.tokens;
+}
+
 std::string Number(int64_t value, int width) {
   std::string digits = std::to_string(value);
   if (static_cast<int>(digits.size()) < width) {
@@ -160,7 +184,8 @@ std::string FormatNested(Date d, std::string_view picture, Nesting nesting) {
 }
 
 std::string FormatPicture(Date d, std::string_view picture, Nesting nesting) {
-  std::vector<PictureToken> tokens = TokenizePicture(picture);
+  const std::shared_ptr<const std::vector<PictureToken>> kept = PictureTokens(picture);
+  const std::vector<PictureToken>& tokens = *kept;
   bool classic_designator = false;
   bool regional_designator = false;
   for (const PictureToken& t : tokens) {

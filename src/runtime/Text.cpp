@@ -1,5 +1,7 @@
 #include "runtime/Text.h"
 
+#include <array>
+
 #include "runtime/Error.h"
 
 namespace zanvoro {
@@ -159,12 +161,24 @@ std::vector<std::string> Split(std::string_view s, std::string_view delimiter) {
 }
 
 void AppendHtmlEscaped(std::string& html, std::string_view text, LineBreaks breaks) {
-  const char* specials = breaks == LineBreaks::AsText ? "&<>\"'" : "&<>\"'\r\n";
+  // The characters written differently, looked up by byte: 1 always, 2 as
+  // line breaks only.
+  static constexpr std::array<unsigned char, 256> kSpecial = [] {
+    std::array<unsigned char, 256> table{};
+    for (unsigned char c : std::string_view("&<>\"'")) table[c] = 1;
+    table['\r'] = table['\n'] = 2;
+    return table;
+  }();
+  const unsigned char limit = breaks == LineBreaks::AsText ? 1 : 2;
+  auto special = [&](char c) {
+    unsigned char kind = kSpecial[static_cast<unsigned char>(c)];
+    return kind != 0 && kind <= limit;
+  };
   size_t i = 0;
   while (i < text.size()) {
     // Runs of plain text are copied whole.
-    size_t next = text.find_first_of(specials, i);
-    if (next == std::string_view::npos) next = text.size();
+    size_t next = i;
+    while (next < text.size() && !special(text[next])) ++next;
     html.append(text, i, next - i);
     if (next == text.size()) break;
     i = next + 1;

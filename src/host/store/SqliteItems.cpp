@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -536,6 +537,15 @@ Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select)
     properties.emplace(*impl_,
                        "SELECT name_id, text_value, num_value FROM item_properties "
                        "WHERE item_id = ?1");
+  // The columns by name id, looked up by index for each property row read:
+  // name ids are small, counting the store's property names.
+  int64_t last_name_id = 0;
+  for (const auto& [name_id, shown] : by_name)
+    last_name_id = std::max(last_name_id, name_id);
+  std::vector<const std::vector<PropertyColumn>*> shown_by_id(
+      by_name.empty() ? 0 : static_cast<size_t>(last_name_id) + 1, nullptr);
+  for (const auto& [name_id, shown] : by_name)
+    if (name_id >= 0) shown_by_id[static_cast<size_t>(name_id)] = &shown;
   // What a column shows for an item without the property.
   std::vector<Variant> blank;
   for (ValueKind kind : kinds)
@@ -549,9 +559,12 @@ Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select)
       properties->Reset();
       properties->Bind(1, q.Int(0));
       while (properties->Step()) {
-        auto it = by_name.find(properties->Int(0));
-        if (it == by_name.end()) continue;
-        for (const PropertyColumn& p : it->second)
+        const int64_t name_id = properties->Int(0);
+        if (name_id < 0 || name_id > last_name_id) continue;
+        const std::vector<PropertyColumn>* shown =
+            shown_by_id[static_cast<size_t>(name_id)];
+        if (!shown) continue;
+        for (const PropertyColumn& p : *shown)
           values[p.column] = TableValue(*properties, p.number ? 2 : 1, kinds[p.column]);
       }
     }

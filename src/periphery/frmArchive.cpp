@@ -25,7 +25,7 @@ namespace {
 
 // A phrase of the table by its key, with the English text where the table
 // has none.
-std::string PhraseOr(std::string_view key, std::string_view english) {
+std::string KeyedPhraseOr(std::string_view key, std::string_view english) {
   const std::string* phrase = FindPhrase(key);
   return phrase && !phrase->empty() ? *phrase : std::string(english);
 }
@@ -61,8 +61,8 @@ frmArchive::frmArchive() : Form("frmArchive", CONST_ARCHIVE_CASES) {
     Trap("Archive.cmdShowCases", [this] { ShowCases(); });
   });
   Add<host::Label>("lblColumns")
-      .SetCaption(PhraseOr("caseid", "Case ID") + "\t" + PhraseOr("subject", "Subject") +
-                  "\t" + PhraseOr("dateclosed", "Date Closed"));
+      .SetCaption(KeyedPhraseOr("caseid", "Case ID") + "\t" + KeyedPhraseOr("subject", "Subject") +
+                  "\t" + KeyedPhraseOr("dateclosed", "Date Closed"));
   auto& cases = Add<host::ListBox>("lvCases");
   cases.SetColumnCount(3);
   cases.SetMultiSelect(host::MultiSelect::Simple);

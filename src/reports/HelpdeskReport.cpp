@@ -140,10 +140,6 @@ const KindDef kKinds[] = {
 
 const KindDef& DefOf(ReportKind kind) { return kKinds[static_cast<int>(kind)]; }
 
-std::string PhraseOr(const std::string& phrase, const char* english) {
-  return phrase.empty() ? english : phrase;
-}
-
 // A cell's text: read where it lies when it is text, else converted into
 // `converted`.
 std::string_view CellTextView(const Variant& value, std::string& converted) {

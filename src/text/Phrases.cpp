@@ -109,6 +109,10 @@ void LoadPhrasesFromTable(std::string_view utf16le_bytes, int language_index) {
   }
 }
 
+std::string PhraseOr(const std::string& phrase, std::string_view english) {
+  return phrase.empty() ? std::string(english) : phrase;
+}
+
 const std::string* FindPhrase(std::string_view key) {
   if (std::string* const* variable = VariablesByKey().Find(key)) return *variable;
   const cPhrase* phrase = Collection().Find(key);

@@ -59,6 +59,10 @@ void LoadPhrases(int language_index);
 // and the variables after it keep their previous values.
 void LoadPhrasesFromTable(std::string_view utf16le_bytes, int language_index);
 
+// The phrase variable `phrase`, or `english` while it is empty (the table
+// is not loaded yet, or holds no text for it in this language).
+std::string PhraseOr(const std::string& phrase, std::string_view english);
+
 // The loaded phrase of `key` (compared without regard to case): the phrase
 // variable of a known key, else the phrase of a key that only the table
 // holds; nullptr for a key that is neither. A variable's address is stable;

@@ -25,6 +25,7 @@
 #include "runtime/Date.h"
 #include "settings/SettingsSteps.h"
 #include "settings/cGlobalSettings.h"
+#include "text/Phrases.h"
 #include "runtime/Error.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
@@ -196,13 +197,13 @@ std::string CaseForm(const cCase& c, const TypedCase& typed, const std::string& 
                      "/save\" data-edit id=\"case-form\">" + host::CsrfField(csrf) +
                      "<input type=\"hidden\" name=\"edit\" value=\"" + Esc(edit) +
                      "\"><div class=\"fields\">";
-  html += InputField("Subject", "subject", typed.subject);
+  html += InputField(PhraseOr(CONST_SUBJECT, "Subject"), "subject", typed.subject);
   std::vector<std::string> statuses;
   if (cGlobalSettings* settings = SharedGlobalSettings())
     statuses = settings->StatusList.Items();
   if (std::find(statuses.begin(), statuses.end(), typed.status) == statuses.end())
     statuses.insert(statuses.begin(), typed.status);
-  html += "<label for=\"f-status\">Status</label><select id=\"f-status\" name=\"status\">";
+  html += "<label for=\"f-status\">" + Esc(PhraseOr(CONST_STATUS, "Status")) + "</label><select id=\"f-status\" name=\"status\">";
   for (const std::string& status : statuses) {
     html += "<option" + std::string(status == typed.status ? " selected" : "") + ">" +
             Esc(status) + "</option>";
@@ -215,13 +216,14 @@ std::string CaseForm(const cCase& c, const TypedCase& typed, const std::string& 
             ">" + Esc(ImportanceText(level)) + "</option>";
   }
   html += "</select>";
-  html += InputField("Caller name", "caller_name", typed.caller_name);
-  html += InputField("Caller e-mail", "caller_email", typed.caller_email);
-  html += InputField("Caller phone", "caller_phone", typed.caller_phone);
-  html += InputField("Caller company", "caller_company", typed.caller_company);
-  html += "<label for=\"f-notes\">Notes</label><textarea id=\"f-notes\" name=\"notes\">" +
+  html += InputField(PhraseOr(CONST_CALLER_NAME, "Caller name"), "caller_name", typed.caller_name);
+  html += InputField(PhraseOr(CONST_CALLER_EMAIL, "Caller e-mail"), "caller_email", typed.caller_email);
+  html += InputField(PhraseOr(CONST_PHONE, "Phone"), "caller_phone", typed.caller_phone);
+  html += InputField(PhraseOr(CONST_COMPANY, "Company"), "caller_company", typed.caller_company);
+  html += "<label for=\"f-notes\">" + Esc(PhraseOr(CONST_NOTES, "Notes")) + "</label><textarea id=\"f-notes\" name=\"notes\">" +
           Esc(typed.notes) + "</textarea></div><div class=\"actions\"><button "
-                             "id=\"btn-save\">Save</button></div></form>";
+                             "id=\"btn-save\">" +
+          Esc(PhraseOr(CONST_SAVE, "Save")) + "</button></div></form>";
   return html;
 }
 
@@ -422,13 +424,15 @@ host::WebResponse CasePages::QueuePage(const host::WebRequest& request) {
                      "<form class=\"inline-form\" method=\"get\" action=\"/queue\" "
                      "role=\"search\"><input type=\"hidden\" name=\"folder\" value=\"" +
                      folder_key + "\"><select name=\"field\" aria-label=\"Search in\">";
-  for (const auto& [value, caption] : {std::pair{"number", "Number"}, {"caller", "Caller"},
-                                       {"subject", "Subject"}, {"text", "Text"}}) {
+  for (const auto& [value, caption] :
+       {std::pair{"number", PhraseOr(CONST_NUMBER, "Number")},
+        {"caller", PhraseOr(CONST_CALLER, "Caller")},
+        {"subject", PhraseOr(CONST_SUBJECT, "Subject")}, {"text", PhraseOr(CONST_TEXT, "Text")}}) {
     body += "<option value=\"" + std::string(value) + "\"" +
-            (field_name == value ? " selected" : "") + ">" + caption + "</option>";
+            (field_name == value ? " selected" : "") + ">" + Esc(caption) + "</option>";
   }
   body += "</select><input name=\"q\" type=\"search\" placeholder=\"Search (/)\" value=\"" +
-          Esc(query) + "\"><button>Search</button></form></div>";
+          Esc(query) + "\"><button>" + Esc(PhraseOr(CONST_SEARCH, "Search")) + "</button></form></div>";
   body += "<div data-live id=\"queue\">" + host::TableViewHtml(view, links);
   body += "<div class=\"pager\">";
   if (page_number > 1)
@@ -479,22 +483,22 @@ host::WebResponse CasePages::RenderCase(const host::WebRequest& request,
   body += "<p class=\"notice\" id=\"changed-notice\" hidden>Another technician changed this "
           "case. What you typed is kept; saving it now replaces their change.</p>";
   body += "<div class=\"layout\"><div>";
-  body += "<section class=\"card\"><h2>Case</h2>" +
+  body += "<section class=\"card\"><h2>" + Esc(PhraseOr(CONST_CASE, "Case")) + "</h2>" +
           CaseForm(c, values ? *values : TypedFrom(c), KeepForEdit(item), request.csrf) +
           "</section>";
   body += "<section class=\"card\" data-live><h2>Details</h2><div class=\"fields\">";
-  body += Field("Technicians", c.Technicians.FullNames());
-  body += Field("Problem", Trim(c.ProblemCategory + " " + c.ProblemType));
-  body += Field("Service level", c.ServiceLevel);
-  body += Field("Origin", c.Origin);
-  body += Field("Created", DateCell(c.DateCreated));
+  body += Field(PhraseOr(CONST_TECHNICIANS, "Technicians"), c.Technicians.FullNames());
+  body += Field(PhraseOr(CONST_PROBLEM, "Problem"), Trim(c.ProblemCategory + " " + c.ProblemType));
+  body += Field(PhraseOr(CONST_SERVICE_LEVEL, "Service level"), c.ServiceLevel);
+  body += Field(PhraseOr(CONST_ORIGIN, "Origin"), c.Origin);
+  body += Field(PhraseOr(CONST_CREATED, "Created"), DateCell(c.DateCreated));
   body += Field("Received", DateCell(c.ReceivedDate));
-  body += Field("Due", DateCell(c.DueDate));
-  body += Field("Closed", DateCell(c.DateClosed));
+  body += Field(PhraseOr(CONST_DUE_DATE, "Due"), DateCell(c.DueDate));
+  body += Field(PhraseOr(CONST_CLOSED_ON, "Closed"), DateCell(c.DateClosed));
   body += Field("Last modified", DateCell(c.LastModificationTime));
-  body += Field("Caller mobile", caller.Mobile);
-  body += Field("Caller department", caller.Department);
-  body += Field("Caller address", caller.Address);
+  body += Field(PhraseOr(CONST_MOBILE, "Mobile"), caller.Mobile);
+  body += Field(PhraseOr(CONST_DEPARTMENT, "Department"), caller.Department);
+  body += Field(PhraseOr(CONST_ADDRESS, "Address"), caller.Address);
   for (int n = 1; n <= 10; ++n) {
     if (!c.CustomField(n)->empty())
       body += Field("Custom field " + std::to_string(n), *c.CustomField(n));
@@ -507,7 +511,7 @@ host::WebResponse CasePages::RenderCase(const host::WebRequest& request,
     body += OperationForm(c.CaseNumber, "close", "Close case",
                           CloseCaseQuestion(c.CaseNumber), "", request.csrf);
   }
-  body += OperationForm(c.CaseNumber, "delete", "Delete", DeleteCaseQuestion(item->Subject()),
+  body += OperationForm(c.CaseNumber, "delete", PhraseOr(CONST_DELETE, "Delete"), DeleteCaseQuestion(item->Subject()),
                         "danger", request.csrf);
   body += "</div></section>";
   body += "<section class=\"card\" data-live><h2>Work</h2>" + WorkTable(c) + "</section>";
@@ -520,7 +524,7 @@ host::WebResponse CasePages::RenderCase(const host::WebRequest& request,
           "aria-label=\"Description\"><button id=\"btn-work\">Add</button></form></section>";
   body += "<section class=\"card\"><h2>Reply to caller</h2>" +
           ReplyForm(c.CaseNumber, request.csrf) + "</section>";
-  body += "<section class=\"card\" data-live><h2>Log</h2>" + LogTable(c) + "</section>";
+  body += "<section class=\"card\" data-live><h2>" + Esc(PhraseOr(CONST_LOG, "Log")) + "</h2>" + LogTable(c) + "</section>";
   body += "</div><div>";
   body += "<section class=\"card\"><h2>Conversation</h2><iframe class=\"mail\" "
           "id=\"conversation\" sandbox=\"allow-same-origin\" referrerpolicy=\"no-referrer\" "
@@ -528,7 +532,7 @@ host::WebResponse CasePages::RenderCase(const host::WebRequest& request,
           Esc(url_number) + "/conversation\"></iframe>";
   host::Attachments& attachments = item->Attachments();
   if (attachments.Count() > 0) {
-    body += "<h2>Attachments</h2><div class=\"attachments\">";
+    body += "<h2>" + Esc(PhraseOr(CONST_ATTACHMENTS, "Attachments")) + "</h2><div class=\"attachments\">";
     for (int32_t i = 1; i <= attachments.Count(); ++i) {
       body += "<a href=\"/case/" + Esc(url_number) + "/attachment/" + std::to_string(i) +
               "\" download>" + Esc(attachments.Item(i)->DisplayName()) + "</a>";
@@ -740,10 +744,10 @@ host::WebResponse CasePages::NewCaseForm(const host::WebRequest& request) {
   std::string body = "<section class=\"card\"><h1>New case</h1><form method=\"post\" "
                      "action=\"/new-case\" id=\"new-case-form\">" +
                      host::CsrfField(request.csrf) + "<div class=\"fields\">";
-  body += InputField("Caller name", "caller_name", request.Param("caller_name"));
-  body += InputField("Caller e-mail", "caller_email", request.Param("caller_email"));
-  body += InputField("Subject", "subject", request.Param("subject"));
-  body += "<label for=\"f-description\">Description</label><textarea id=\"f-description\" "
+  body += InputField(PhraseOr(CONST_CALLER_NAME, "Caller name"), "caller_name", request.Param("caller_name"));
+  body += InputField(PhraseOr(CONST_CALLER_EMAIL, "Caller e-mail"), "caller_email", request.Param("caller_email"));
+  body += InputField(PhraseOr(CONST_SUBJECT, "Subject"), "subject", request.Param("subject"));
+  body += "<label for=\"f-description\">" + Esc(PhraseOr(CONST_DESCRIPTION, "Description")) + "</label><textarea id=\"f-description\" "
           "name=\"description\">" +
           Esc(request.Param("description")) +
           "</textarea></div><div class=\"actions\"><button id=\"btn-create\">Create case"

@@ -20,6 +20,7 @@
 #include "host/ui/Renderer.h"
 #include "host/web/WebRenderer.h"
 #include "host/web/WebServer.h"
+#include "text/Phrases.h"
 
 namespace zanvoro {
 namespace {
@@ -117,6 +118,18 @@ TEST_F(CasePagesTest, NewCaseFormMakesTheCaseOrSaysWhatIsMissing) {
     int no_subject_status = 0, no_token_status = 0, made_status = 0;
     std::string no_subject, no_caller, location, case_page, queue;
   };
+  // The form's labels come from the phrase table in the session's language.
+  std::string french_form;
+  {
+    struct French {
+      French() { LoadPhrases(kLanguageFrench); }
+      ~French() { LoadPhrases(kLanguageEnglish); }
+    } french;
+    french_form = Browse([](httplib::Client& http, const httplib::Headers& session,
+                            const std::string&) {
+      return http.Get("/new-case", session)->body;
+    });
+  }
   Seen seen = Browse([](httplib::Client& http, const httplib::Headers& session,
                         const std::string& csrf) {
     Seen s;
@@ -143,6 +156,8 @@ TEST_F(CasePagesTest, NewCaseFormMakesTheCaseOrSaysWhatIsMissing) {
 
   // Nothing missing is made; the form says what is missing and keeps what
   // was typed, escaped.
+  EXPECT_NE(french_form.find(">Nom du demandeur</label>"), std::string::npos) << french_form;
+  EXPECT_NE(french_form.find(">Objet</label>"), std::string::npos);
   EXPECT_EQ(seen.no_subject_status, 200);
   EXPECT_NE(seen.no_subject.find("Enter the subject of the new case."), std::string::npos);
   EXPECT_NE(seen.no_subject.find("value=\"&lt;b&gt;Ann\""), std::string::npos);

@@ -420,8 +420,12 @@ bool InitializeOpenFolderMonitoring() {
       return false;
     }
     MonitoringState& state = State();
-    state.ongoing = ongoing;
-    state.open_folder = ongoing->Items()->Subscribe(OnOngoingItemAdd);
+    // A watch made again would drop the events of mail that arrived and is
+    // not yet told: the one there stays.
+    if (!state.open_folder.Active() || !state.ongoing || !SameFolder(*state.ongoing, *ongoing)) {
+      state.ongoing = ongoing;
+      state.open_folder = ongoing->Items()->Subscribe(OnOngoingItemAdd);
+    }
     EnsureRefreshTimer();
     return true;
   });
@@ -540,6 +544,9 @@ void RefreshMonitoringClaims() {
       state.open_folder.Cancel();
       state.ongoing.reset();
     }
+    // Mail whose event never came, or whose handling failed half-way, is
+    // taken now, as at the start.
+    if (state.open_folder.Active()) ProcessExistingEmailsInOngoinCasesFolder();
     EnsureRefreshTimer();
   });
 }
@@ -563,6 +570,12 @@ void InstallMonitoringSteps(LaterSteps& steps) {
     MonitoringState& state = State();
     switch (object) {
       case SharedObject::OpenFolderMonitor:
+        // Nobody watches it from here on: its claim goes, so that another
+        // instance (or this one, watching it again) takes what arrives.
+        if (state.open_folder.Active() && state.ongoing && state.claims) {
+          state.claims->SetFolderFlag(kOngoingCasesClaimKey, state.ongoing->FolderPath(),
+                                      ClaimAction::Clear);
+        }
         state.open_folder.Cancel();
         state.ongoing.reset();
         break;

@@ -1,6 +1,7 @@
 #include "intake/cMonitoredFolderSettings.h"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "case/HelpdeskFolders.h"
@@ -10,6 +11,7 @@
 #include "host/store/NameSpace.h"
 #include "host/store/Store.h"
 #include "host/store/UserProperties.h"
+#include "host/store/WriteBatch.h"
 #include "host/xml/XmlDocument.h"
 #include "host/xml/XmlNode.h"
 #include "runtime/Error.h"
@@ -143,7 +145,14 @@ bool cMonitoredFolderSettings::Update(
   for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
     if (FolderMode()) {
       // Read fresh each time: the save below fails when someone else saved
-      // the item since this read.
+      // the item since this read. Read and saved again in one batch of the
+      // store, which keeps the others out on a store on a server: a claim
+      // that lost every time would read as another instance's, and nobody
+      // would watch the folder.
+      std::optional<host::WriteBatch> batch;
+      if (attempt > 0) {
+        if (auto folder = services_.settings_folder()) batch.emplace(folder->GetStore());
+      }
       auto item = SettingsItem(true);
       if (!item) return false;
       std::string text;

@@ -201,13 +201,19 @@ bool PgConnection::BeginBatch() {
 void PgConnection::CommitBatch() {
   if (!in_batch) return;
   in_batch = false;
-  try {
-    Exec("COMMIT");
-  } catch (const Error&) {
-    PQclear(PQexec(conn, "ROLLBACK"));
-    RolledBack();
-    throw;
-  }
+  PgResult result(PQexec(conn, "COMMIT"));
+  ExecStatusType status = PQresultStatus(result.result_);
+  if (status == PGRES_COMMAND_OK && std::string_view(PQcmdStatus(result.result_)) == "COMMIT")
+    return;
+  // A statement of the batch failed: the server ends it with a rollback
+  // (answering "ROLLBACK" to the COMMIT), and its writes are gone.
+  PQclear(PQexec(conn, "ROLLBACK"));
+  RolledBack();
+  if (status != PGRES_COMMAND_OK) Fail("Committing a batch of store writes", result.result_);
+  throw Error(err::kCallFailed,
+              "Committing a batch of store writes failed on the store server '" +
+                  location + "': a statement of it failed, and it was rolled back.",
+              kStoreSource);
 }
 
 PgTransaction::PgTransaction(PgConnection& conn) : conn_(conn), savepoint_(conn.in_batch) {

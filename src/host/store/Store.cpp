@@ -175,7 +175,15 @@ void Store::Poll() {
   if (!changed_ || listeners_.empty()) return;
   changed_ = false;
   for (;;) {
-    std::vector<ChangeRow> changes = backend_->ChangesAfter(last_seq_);
+    std::vector<ChangeRow> changes;
+    try {
+      changes = backend_->ChangesAfter(last_seq_);
+    } catch (...) {
+      // Read again at the next tick: no announcement may come for what is
+      // logged already.
+      changed_ = true;
+      throw;
+    }
     if (changes.empty()) break;
     for (const ChangeRow& change : changes) {
       last_seq_ = change.seq;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "host/store/SqliteBackend.h"
 #include "host/store/SqliteConnection.h"
@@ -43,5 +44,12 @@ int64_t NameId(SqliteBackend::Impl& impl, std::string_view name, bool create);
 // Makes the indexes of the user properties that conditions compared since
 // the last query (see SqliteItems.cpp).
 void EnsureSearchIndexes(SqliteBackend::Impl& impl);
+// The condition `where_sql` (its literals `params` bound from ?2 on) for a
+// query over folder `folder_id`: each property search that the property's
+// index would drive, but that lists many items for the folder's size,
+// checks each item of the folder instead (see SqliteQueryTarget.cpp).
+std::string ChooseSearchPaths(SqliteBackend::Impl& impl, int64_t folder_id,
+                              const std::string& where_sql,
+                              const std::vector<Variant>& params);
 
 }  // namespace zanvoro::host

@@ -420,9 +420,10 @@ void SqliteBackend::DeleteItem(const ItemRow& row) {
 
 namespace {
 
-std::string SelectionWhere(const ItemSelection& s) {
+std::string SelectionWhere(SqliteBackend::Impl& impl, const ItemSelection& s) {
   std::string where = " WHERE i.folder_id = ?1";
-  if (!s.where_sql.empty()) where += " AND (" + s.where_sql + ")";
+  if (!s.where_sql.empty())
+    where += " AND (" + ChooseSearchPaths(impl, s.folder_id, s.where_sql, s.params) + ")";
   return where;
 }
 
@@ -436,15 +437,16 @@ void BindSelection(SqliteQuery& q, const ItemSelection& s) {
 
 int64_t SqliteBackend::CountItems(const ItemSelection& selection) {
   EnsureSearchIndexes(*impl_);
-  SqliteQuery q(*impl_, "SELECT count(*) FROM items i" + SelectionWhere(selection));
+  SqliteQuery q(*impl_, "SELECT count(*) FROM items i" + SelectionWhere(*impl_, selection));
   BindSelection(q, selection);
   return q.Step() ? q.Int(0) : 0;
 }
 
 namespace {
 
-std::string ItemIdsSql(const ItemSelection& selection, int64_t after_id, size_t limit) {
-  std::string sql = "SELECT i.id FROM items i" + SelectionWhere(selection);
+std::string ItemIdsSql(SqliteBackend::Impl& impl, const ItemSelection& selection,
+                       int64_t after_id, size_t limit) {
+  std::string sql = "SELECT i.id FROM items i" + SelectionWhere(impl, selection);
   int after_index = static_cast<int>(selection.params.size()) + 2;
   if (after_id != 0) sql += " AND i.id > ?" + std::to_string(after_index);
   sql += " ORDER BY " + (selection.order_sql.empty() ? std::string("i.id")
@@ -458,7 +460,7 @@ std::string ItemIdsSql(const ItemSelection& selection, int64_t after_id, size_t 
 std::vector<std::string> SqliteBackend::FindPlanForTesting(
     const ItemSelection& selection) {
   EnsureSearchIndexes(*impl_);
-  SqliteQuery q(*impl_, "EXPLAIN QUERY PLAN " + ItemIdsSql(selection, 0, 1));
+  SqliteQuery q(*impl_, "EXPLAIN QUERY PLAN " + ItemIdsSql(*impl_, selection, 0, 1));
   BindSelection(q, selection);
   return q.Rows([](const SqliteQuery& r) { return r.Text(3); });
 }
@@ -467,7 +469,7 @@ std::vector<int64_t> SqliteBackend::SelectItemIds(const ItemSelection& selection
                                                   int64_t after_id, size_t limit) {
   EnsureSearchIndexes(*impl_);
   int after_index = static_cast<int>(selection.params.size()) + 2;
-  SqliteQuery q(*impl_, ItemIdsSql(selection, after_id, limit));
+  SqliteQuery q(*impl_, ItemIdsSql(*impl_, selection, after_id, limit));
   BindSelection(q, selection);
   if (after_id != 0) q.Bind(after_index, after_id);
   return q.Rows([](const SqliteQuery& r) { return r.Int(0); });
@@ -526,7 +528,9 @@ Recordset SqliteBackend::SelectTable(int64_t folder_id, const SqlSelect& select)
     }
   }
   sql += " FROM items i WHERE i.folder_id = ?1";
-  if (!select.where.sql.empty()) sql += " AND (" + select.where.sql + ")";
+  if (!select.where.sql.empty())
+    sql += " AND (" +
+           ChooseSearchPaths(*impl_, folder_id, select.where.sql, select.where.params) + ")";
   if (!select.order_by_sql.empty()) sql += " ORDER BY " + select.order_by_sql;
   SqliteQuery q(*impl_, sql);
   q.Bind(1, folder_id);

@@ -97,6 +97,24 @@ TEST_F(SearchIndexTest, AFindUsesThePartialIndexOfItsPropertyAndKind) {
   }
 }
 
+TEST_F(SearchIndexTest, ASearchMatchingMostOfTheFolderChecksEachItem) {
+  std::string plan;
+  for (const std::string& step : Plan("[Case.TimeSpent] >= 5")) plan += " " + step + " ";
+  EXPECT_EQ(plan.find("item_properties_number_"), std::string::npos) << plan;
+  EXPECT_NE(plan.find("PRIMARY KEY"), std::string::npos) << plan;
+  EXPECT_EQ(folder_->Items()->Restrict("[Case.TimeSpent] >= 5")->Count(), 26);
+  // Under NOT, beside a search the index still drives.
+  EXPECT_EQ(folder_->Items()
+                ->Restrict("NOT ([Case.TimeSpent] >= 5) OR [Case.Status] = 'open'")
+                ->Count(),
+            17);
+  Recordset rows = folder_->ExecSQL(
+      "Select \"Case.CaseNumber\" from Folder where \"Case.TimeSpent\" >= 5");
+  ASSERT_EQ(rows.RecordCount(), 26u);
+  rows.MoveFirst();
+  EXPECT_EQ(CStr(rows.Fields("Case.CaseNumber").Value), "5");
+}
+
 TEST_F(SearchIndexTest, OnlySearchedPropertiesGetIndexes) {
   folder_->Items()->Find("[Case.CaseNumber] = '3'");
   EXPECT_EQ(folder_->ExecSQL("Select EntryID from Folder where \"Case.Status\" = 'open'")

@@ -572,12 +572,17 @@ void InstallMonitoringSteps(LaterSteps& steps) {
       case SharedObject::OpenFolderMonitor:
         // Nobody watches it from here on: its claim goes, so that another
         // instance (or this one, watching it again) takes what arrives.
-        if (state.open_folder.Active() && state.ongoing && state.claims) {
-          state.claims->SetFolderFlag(kOngoingCasesClaimKey, state.ongoing->FolderPath(),
-                                      ClaimAction::Clear);
+        {
+          const bool watched = state.open_folder.Active() && state.ongoing;
+          const std::string path = watched ? state.ongoing->FolderPath() : std::string{};
+          state.open_folder.Cancel();
+          state.ongoing.reset();
+          if (watched && state.claims) {
+            Trap("Monitoring.ReleaseOpenFolderClaim", [&] {
+              state.claims->SetFolderFlag(kOngoingCasesClaimKey, path, ClaimAction::Clear);
+            });
+          }
         }
-        state.open_folder.Cancel();
-        state.ongoing.reset();
         break;
       case SharedObject::MonitoredFolderSettings:
         ReleaseAll();

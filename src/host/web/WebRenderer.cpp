@@ -153,6 +153,10 @@ void WebRenderer::Act(uint64_t window, std::string_view action, std::string_view
                             [&](const Shown& s) { return s.id == window; });
   if (shown == windows_.end())
     throw Error(err::kInvalidProcedureCall, "This window is no longer open.");
+  // Only the window in front takes the user's actions, as on a desktop: one
+  // under it, or under a question, waits for them to close.
+  if (shown != windows_.end() - 1 || !questions_.empty())
+    throw Error(err::kInvalidProcedureCall, "Another window is open over this one.");
   Touch();
   // The form may go away while its handlers run; the change is told after.
   struct TellChanged {

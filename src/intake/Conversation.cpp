@@ -1,6 +1,8 @@
 // The consolidated conversation: each mail of a case copied into the case
 // body under a framed header, newest first or oldest first, with its quoted
 // history cut off and its attachments brought along.
+#include <optional>
+
 #include "case/cCase.h"
 #include "connection/RunningAddin.h"
 #include "errors/Trap.h"
@@ -12,6 +14,8 @@
 #include "host/store/StoreTypes.h"
 #include "intake/IntakeSupport.h"
 #include "intake/ReplyThreading.h"
+
+#include <optional>
 #include "runtime/Text.h"
 #include "settings/SettingsSteps.h"
 
@@ -43,11 +47,10 @@ std::string ConversationBody(host::Item& mail, host::Item& case_item) {
     const int32_t format = mail.BodyFormat();
     if (format == static_cast<int32_t>(host::BodyFormat::HTML) &&
         !IsBlank(mail.HTMLBody())) {
-      return host::SanitizeHtml(StripQuotedHistoryHTML(mail.HTMLBody()));
+      return SafeHtmlWithoutQuotedHistory(mail.HTMLBody());
     }
     if (format == static_cast<int32_t>(host::BodyFormat::RichText))
-      return host::SanitizeHtml(
-          StripQuotedHistoryHTML(ConvertRichTextToHTML(mail, case_item)));
+      return SafeHtmlWithoutQuotedHistory(ConvertRichTextToHTML(mail, case_item));
   }
   std::string text = StripQuotedHistoryText(mail.Body());
   return IsBlank(text) ? std::string{} : intake::PlainTextAsHtml(text);
@@ -195,17 +198,41 @@ std::string InsertBeforeBodyEnd(std::string_view text, std::string_view html) {
   return std::string(html) + std::string(kCrLf) + std::string(text);
 }
 
+namespace {
+
+// Drops the quoted history (the frame a mail client writes above it, and
+// everything after) from `doc`.
+void RemoveQuotedHistory(host::HtmlDocument& doc) {
+  for (host::HtmlElement& div : doc.GetElementsByTagName("div")) {
+    if (!IsQuotedHistoryFrame(div)) continue;
+    div.RemoveWithFollowing();
+    break;
+  }
+}
+
+}  // namespace
+
 std::string StripQuotedHistoryHTML(std::string_view html) {
   return Trap("CaseHelper.StripQuotedHistoryHTML", std::string(html), [&] {
     if (IsBlank(html)) return std::string{};
     host::HtmlDocument doc(html);
-    for (host::HtmlElement& div : doc.GetElementsByTagName("div")) {
-      if (!IsQuotedHistoryFrame(div)) continue;
-      div.RemoveWithFollowing();
-      break;
-    }
+    RemoveQuotedHistory(doc);
     return doc.Html();
   });
+}
+
+std::string SafeHtmlWithoutQuotedHistory(std::string_view html) {
+  std::optional<std::string> safe =
+      Trap("CaseHelper.StripQuotedHistoryHTML", std::optional<std::string>(), [&] {
+        if (IsBlank(html)) return std::optional<std::string>(std::string{});
+        // One parse: the history goes, then what could run or load.
+        host::HtmlDocument doc(html);
+        RemoveQuotedHistory(doc);
+        doc.Sanitize();
+        return std::optional<std::string>(doc.Html());
+      });
+  // The history could not be found: the whole of it is kept, made safe.
+  return safe ? *safe : host::SanitizeHtml(html);
 }
 
 std::string StripQuotedHistoryText(std::string_view text) {

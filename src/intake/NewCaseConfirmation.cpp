@@ -92,7 +92,10 @@ std::string RenderConfirmationTemplate(std::string_view text, const cCase& c,
   const std::string caller_email = c.Caller ? c.Caller->Email : std::string{};
   put("VNH_CASENUMBER", c.CasePrefixCode() + c.CaseNumber);
   put("VNH_SUBJECT", incoming.Subject());
-  put_html("VNH_EMAILBODY", MailBodyAsHtml(incoming));
+  // The caller's mail is made safe only for a text that quotes it (a
+  // subject does not).
+  if (ContainsTemplateVariable(out, "VNH_EMAILBODY"))
+    put_html("VNH_EMAILBODY", MailBodyAsHtml(incoming));
   put("VNH_MANAGERS", GeneralSettingText("sdoManagers"));
   put("VNH_CASEAUTHOR", c.Author);
   put("VNH_DATERECEIVED", GeneralDateText(c.ReceivedDate));

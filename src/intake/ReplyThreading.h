@@ -112,6 +112,8 @@ std::string InsertBeforeBodyEnd(std::string_view text, std::string_view html);
 // everything after it in document order, are removed. Returns "<html>" +
 // the document element's inner HTML + "</html>"; "" for a blank text.
 std::string StripQuotedHistoryHTML(std::string_view html);
+// The same reply made safe to show (host::SanitizeHtml), in one parse.
+std::string SafeHtmlWithoutQuotedHistory(std::string_view html);
 // A plain reply without what follows its first "From:" and without the
 // "_____" and "-----Original Message-----" separators.
 std::string StripQuotedHistoryText(std::string_view text);

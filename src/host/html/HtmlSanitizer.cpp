@@ -263,9 +263,21 @@ void HtmlDocument::Sanitize() {
 }
 
 std::string SanitizeHtml(std::string_view html) {
+  // A new case makes the same mail safe for its body and again for the
+  // confirmation that quotes it: the last result is kept, for mails of
+  // ordinary size.
+  constexpr size_t kLargestKept = 512 * 1024;
+  thread_local std::string last_html;
+  thread_local std::string last_safe;
+  if (!last_html.empty() && html == last_html) return last_safe;
   HtmlDocument doc(html);
   doc.Sanitize();
-  return doc.Html();
+  std::string safe = doc.Html();
+  if (html.size() <= kLargestKept) {
+    last_html.assign(html);
+    last_safe = safe;
+  }
+  return safe;
 }
 
 }  // namespace zanvoro::host

@@ -34,6 +34,18 @@ inline double CpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
+// With ZANVORO_PERF_CONTROL naming the control fifo of
+// `perf record -D -1 --control fifo:FIFO`, switches the profiler on or off,
+// so a profile shows the timed phases only.
+inline void Profiling(bool on) {
+  const char* fifo = getenv("ZANVORO_PERF_CONTROL");
+  if (!fifo || !*fifo) return;
+  if (FILE* control = std::fopen(fifo, "w")) {
+    std::fputs(on ? "enable\n" : "disable\n", control);
+    std::fclose(control);
+  }
+}
+
 // A profile for Ann Smith in `dir`/profile with a new helpdesk in `store`
 // (a file or a server's address; `dir`/helpdesk.zdb when empty) registered
 // for her; returns the profile as saved.

@@ -19,6 +19,7 @@
 // when missing and emptied first) the same run is made a second time with
 // the helpdesk's store on that server; its figures carry "server_" before
 // their names.
+// The profiler can be limited to the timed phases: see bench::Profiling.
 // Usage: intake_bench [--mails N] [--dir DIR] [--server LOCATION]
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -285,6 +286,7 @@ int Run(const std::filesystem::path& dir, int mails, const std::string& store,
   // The worker has a session of its own, as ZanvoroProcess does.
   std::unique_ptr<host::NameSpace> worker = host::OpenSession(profile, nullptr);
 
+  bench::Profiling(true);
   auto start = Clock::now();
   double cpu_start = CpuSeconds();
   host::SendReceiveReport received = host::SendAndReceive(profile, *worker);
@@ -305,6 +307,7 @@ int Run(const std::filesystem::path& dir, int mails, const std::string& store,
                            std::chrono::minutes(30));
   auto cases_at = Clock::now();
   double cpu_cases = CpuSeconds();
+  bench::Profiling(false);
   int cases = ongoing_items->Count();
   int waiting = session->GetDefaultFolder(host::DefaultFolder::Outbox)->Items()->Count();
   if (!all) {
@@ -342,6 +345,7 @@ int Run(const std::filesystem::path& dir, int mails, const std::string& store,
   auto history_items = GetHistoryFolder()->Items();
   const int filed_before = history_items->Count();
   FillDrop(profile.incoming.front().maildir, mails, true);
+  bench::Profiling(true);
   auto replies_start = Clock::now();
   double cpu_replies_start = CpuSeconds();
   received = host::SendAndReceive(profile, *worker);
@@ -350,6 +354,7 @@ int Run(const std::filesystem::path& dir, int mails, const std::string& store,
                     std::chrono::minutes(30));
   auto replies_at = Clock::now();
   double cpu_replies = CpuSeconds();
+  bench::Profiling(false);
   if (!threaded) {
     std::fprintf(stderr, "only %d of %d replies filed\n",
                  history_items->Count() - filed_before, mails);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "host/db/Soci.h"
 #include "host/db/SqlSession.h"
 #include "settings/SettingsDatabase.h"
 #include "settings/SettingsDatabaseStore.h"

@@ -40,19 +40,9 @@ Rows Dump(const std::string& location, const std::string& table,
     sql += ", CAST(" + column + " AS TEXT) AS c_" + column;
   sql += " FROM " + table + " ORDER BY ID";
   Rows rows;
-  soci::row row;
-  soci::statement select(*session);
-  select.exchange(soci::into(row));
-  select.alloc();
-  select.prepare(sql);
-  select.define_and_bind();
-  select.execute(false);
-  while (select.fetch()) {
+  for (const auto& texts : QueryTexts(*session, sql)) {
     std::vector<std::string> values;
-    for (size_t i = 0; i < row.size(); ++i) {
-      values.push_back(row.get_indicator(i) == soci::i_null ? "<null>"
-                                                            : row.get<std::string>(i));
-    }
+    for (const auto& text : texts) values.push_back(text.value_or("<null>"));
     rows.push_back(std::move(values));
   }
   return rows;

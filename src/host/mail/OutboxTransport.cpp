@@ -43,6 +43,18 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// Flushes the folder's list of names to disk; false with errno set when it
+// cannot.
+bool SyncFolder(const fs::path& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = fsync(fd) == 0;
+  int saved_errno = errno;
+  close(fd);
+  errno = saved_errno;
+  return synced;
+}
+
 }  // namespace
 
 OutboxTransport::OutboxTransport(std::filesystem::path folder)
@@ -71,8 +83,19 @@ SendResult OutboxTransport::Send(const ExportedMail& mail) {
   int saved_errno = errno;
   close(fd);
   if (written) {
-    fs::rename(temporary, folder_ / "new" / name, error);
-    if (!error) return {SendStatus::Sent, {}};
+    const fs::path delivered = folder_ / "new" / name;
+    fs::rename(temporary, delivered, error);
+    // The mail counts as sent once its name in "new" is on disk too: a
+    // crash must not lose a file the store already calls sent.
+    if (!error && SyncFolder(folder_ / "new")) return {SendStatus::Sent, {}};
+    if (!error) {
+      saved_errno = errno;
+      // Taken back to be tried again, unless the picker has it already.
+      if (unlink(delivered.c_str()) != 0 && errno == ENOENT)
+        return {SendStatus::Sent, {}};
+      return {SendStatus::Retry, "Cannot write to the outbox " + folder_.string() +
+                                     ": " + std::strerror(saved_errno)};
+    }
   }
   std::string cause = written ? error.message() : std::strerror(saved_errno);
   fs::remove(temporary, error);

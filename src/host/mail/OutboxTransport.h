@@ -1,6 +1,7 @@
 // Sending into an outbox Maildir that a local MTA (or a person) picks up:
 // each mail is written to "tmp" and renamed into "new", so a reader never
-// sees half a file. The envelope comes first as "X-Envelope-From" and one
+// sees half a file, and the folder is flushed before the mail counts as
+// sent. The envelope comes first as "X-Envelope-From" and one
 // "X-Envelope-To" header per recipient (blind copies included), which the
 // picker removes before relaying.
 #pragma once

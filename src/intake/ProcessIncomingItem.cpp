@@ -114,9 +114,18 @@ void ShowArrivalBalloon(bool reply, const std::string& number,
 }
 
 // Marks the new or updated case `number` of the Ongoing folder unread.
-void MarkCaseUnread(const std::string& number) {
+// The open case of `number` marked unread; `known` is the case as the
+// mail's steps left it, if they kept it, and spares the search when it is
+// open and unread already.
+void MarkCaseUnread(const std::string& number, const std::shared_ptr<host::Item>& known) {
   auto ongoing = GetOngoingFolder();
   if (!ongoing) return;
+  if (known && known->UnRead()) {
+    auto parent = known->Parent();
+    if (parent && parent->EntryID() == ongoing->EntryID() &&
+        parent->StoreID() == ongoing->StoreID())
+      return;
+  }
   auto found = ongoing->Items()->Find("[Case.CaseNumber] = '" + number + "'");
   if (!found) return;
   found->SetUnRead(true);
@@ -307,6 +316,8 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
     auto parent = item->Parent();
 
     std::string case_id;
+    // The mail's case, found once and carried through the steps.
+    std::shared_ptr<host::Item> case_item;
     if (IsMailOrPostClass(upper_class)) {
       if (!IsProcessableMailClass(upper_class)) {
         subMoveUnprocessedMail(item, parent, AdminAlert::No);
@@ -330,7 +341,8 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
         return false;
       }
       case_id = ExtractCaseID(item->Subject());
-      if (!case_id.empty() && !CaseExists(case_id)) {
+      if (!case_id.empty()) case_item = GetCaseItemFromID(case_id);
+      if (!case_id.empty() && !case_item) {
         if (GeneralSettingOn("sdoEmailReplyWithoutCaseTodoWhat")) {
           ClearBillingInformation(*item);
           subMoveUnprocessedMail(
@@ -354,10 +366,9 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
         subMoveUnprocessedMail(item, parent, AdminAlert::No);
         return false;
       }
-      ProcessCallerReply(item, case_id);
+      ProcessCallerReply(item, case_id, &case_item);
       number = case_id;
     } else {
-      std::shared_ptr<host::Item> case_item;
       number = CreateCase(item, origin, folder_data, &case_item);
       if (number.empty() || number == kOngoingRefused) {
         ClearBillingInformation(*item);
@@ -374,7 +385,7 @@ bool ProcessIncomingItem(const std::shared_ptr<host::Item>& item, std::string_vi
     }
 
     const bool has_case = !number.empty() && number != kOngoingRefused;
-    if (has_case) MarkCaseUnread(number);
+    if (has_case) MarkCaseUnread(number, case_item);
     if (has_case) ShowArrivalBalloon(reply, number, arrival_subject);
     return true;
   });

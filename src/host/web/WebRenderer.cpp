@@ -138,7 +138,7 @@ void WebRenderer::RunFromBrowser(const std::function<void()>& command) {
 }
 
 std::string WebRenderer::CurrentScreen() {
-  Touch();
+  Look();
   if (windows_.empty() && questions_.empty()) return {};
   std::string html = "<div class=\"screen\" data-revision=\"" + std::to_string(revision_) +
                      "\">";
@@ -211,10 +211,16 @@ void WebRenderer::Changed() {
   if (send_) send_("window", std::to_string(revision_));
 }
 
-void WebRenderer::Touch() { looked_at_ = std::chrono::steady_clock::now(); }
+void WebRenderer::Look() { looked_at_ = std::chrono::steady_clock::now(); }
+
+void WebRenderer::Touch() {
+  looked_at_ = std::chrono::steady_clock::now();
+  acted_at_ = looked_at_;
+}
 
 bool WebRenderer::Idle() const {
-  return std::chrono::steady_clock::now() - looked_at_ > kIdleLimit;
+  const auto now = std::chrono::steady_clock::now();
+  return now - looked_at_ > kIdleLimit || now - acted_at_ > kUnattendedLimit;
 }
 
 bool WebRenderer::WaitFor(const std::function<bool()>& done) {

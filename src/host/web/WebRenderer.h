@@ -12,9 +12,10 @@
 // each change (event "window"). What the user does there comes back
 // through Act and Answer, which call the form's User* functions. A modal
 // window waits for the browser, the requests being served meanwhile. A
-// window nobody looks at for kIdleLimit (the browser left) is closed as its
-// close box would close it, and an unanswered question takes its default
-// button; so does everything when the session ends.
+// window nobody looks at for kIdleLimit (the browser left), or nobody acts
+// on for kUnattendedLimit (a tab left open), is closed as its close box
+// would close it, and an unanswered question takes its default button; so
+// does everything when the session ends.
 //
 // Other message boxes (background work) go to every browser as toasts
 // (event "toast"), as tray balloons do, and are answered by `other`. Other
@@ -39,6 +40,10 @@ class WebRenderer : public Renderer {
  public:
   // How long a window or a question waits without a browser asking for it.
   static constexpr std::chrono::seconds kIdleLimit{180};
+  // How long it waits with browsers asking but nobody acting: the session's
+  // timers (mail monitoring) wait meanwhile, so a tab left open must not
+  // hold them for good.
+  static constexpr std::chrono::minutes kUnattendedLimit{15};
 
   // `send(event, data)` reaches every browser (WebServer::Broadcast);
   // `other` (may be null) answers the background's questions.
@@ -98,6 +103,8 @@ class WebRenderer : public Renderer {
   // Whether what is shown now goes to the browser.
   bool InBrowser() const;
   void Changed();
+  // A browser asked for the screen (Look) or the user did something (Touch).
+  void Look();
   void Touch();
   bool Idle() const;
   // Waits for `done`, the page's kept messages put aside meanwhile.
@@ -114,6 +121,7 @@ class WebRenderer : public Renderer {
   uint64_t next_id_ = 0;
   uint64_t revision_ = 0;
   std::chrono::steady_clock::time_point looked_at_{};
+  std::chrono::steady_clock::time_point acted_at_{};
 };
 
 }  // namespace zanvoro::host

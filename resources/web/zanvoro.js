@@ -4,7 +4,7 @@
 (function () {
   "use strict";
   var dirty = false;
-  var layer = null, acts = Promise.resolve(), heartbeat = null;
+  var layer = null, acts = Promise.resolve(), heartbeat = null, shown = "", typed = false;
 
   function csrf() {
     var m = document.querySelector("meta[name=csrf]");
@@ -20,6 +20,10 @@
   // user was in keeps the focus.
   function showScreen(html) {
     if (!layer) return;
+    // The same screen again (a heartbeat's answer) is left as it is, with
+    // what the user is typing and has not sent yet.
+    if (html === shown && heartbeat) return;
+    shown = html;
     var focused = document.activeElement && layer.contains(document.activeElement)
       ? document.activeElement.id : "";
     layer.innerHTML = html;
@@ -28,16 +32,22 @@
     heartbeat = null;
     if (!html) return;
     // While a window is up the server is told now and then that someone
-    // looks at it; a window nobody looks at is closed.
-    heartbeat = setInterval(loadScreen, 30000);
+    // looks at it, and whether they typed since; a window nobody looks at,
+    // or nobody uses for long, is closed.
+    heartbeat = setInterval(function () {
+      var active = typed;
+      typed = false;
+      loadScreen(active);
+    }, 30000);
     var again = focused && document.getElementById(focused);
     var first = again || layer.querySelector(".question [autofocus]") ||
       layer.querySelector("[data-act]:not([disabled]):not([data-act=close])");
     if (first) first.focus();
   }
 
-  function loadScreen() {
-    fetch("/window", { credentials: "same-origin" }).then(function (r) {
+  function loadScreen(active) {
+    fetch(active === true ? "/window?active=1" : "/window",
+          { credentials: "same-origin" }).then(function (r) {
       return r.ok && !r.redirected ? r.text() : null;
     }).then(function (html) { if (html !== null) showScreen(html); }).catch(function () {});
   }
@@ -70,6 +80,7 @@
       var value = el.dataset.act === "check" ? (el.checked ? "1" : "0") : el.value;
       act(w.dataset.window, el.dataset.act, el.dataset.control, value);
     });
+    layer.addEventListener("input", function () { typed = true; });
     layer.addEventListener("click", function (e) {
       var b = e.target.closest("button");
       if (!b) return;

@@ -14,8 +14,6 @@
 #include "host/store/StoreTypes.h"
 #include "intake/IntakeSupport.h"
 #include "intake/ReplyThreading.h"
-
-#include <optional>
 #include "runtime/Text.h"
 #include "settings/SettingsSteps.h"
 
@@ -223,7 +221,7 @@ std::string StripQuotedHistoryHTML(std::string_view html) {
 
 std::string SafeHtmlWithoutQuotedHistory(std::string_view html) {
   std::optional<std::string> safe =
-      Trap("CaseHelper.StripQuotedHistoryHTML", std::optional<std::string>(), [&] {
+      Trap("CaseHelper.SafeHtmlWithoutQuotedHistory", std::optional<std::string>(), [&] {
         if (IsBlank(html)) return std::optional<std::string>(std::string{});
         // One parse: the history goes, then what could run or load.
         host::HtmlDocument doc(html);
@@ -231,7 +229,7 @@ std::string SafeHtmlWithoutQuotedHistory(std::string_view html) {
         doc.Sanitize();
         return std::optional<std::string>(doc.Html());
       });
-  // The history could not be found: the whole of it is kept, made safe.
+  // Cutting the history failed: the whole of it is kept, made safe.
   return safe ? *safe : host::SanitizeHtml(html);
 }
 

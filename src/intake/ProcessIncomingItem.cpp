@@ -113,14 +113,13 @@ void ShowArrivalBalloon(bool reply, const std::string& number,
   intake::ShowBalloon(text + "\r\n\r\n'" + arrival_subject + "'");
 }
 
-// Marks the new or updated case `number` of the Ongoing folder unread.
 // The open case of `number` marked unread; `known` is the case as the
 // mail's steps left it, if they kept it, and spares the search when it is
 // open and unread already.
 void MarkCaseUnread(const std::string& number, const std::shared_ptr<host::Item>& known) {
   auto ongoing = GetOngoingFolder();
   if (!ongoing) return;
-  if (known && known->UnRead()) {
+  if (known && known->Saved() && known->UnRead()) {
     auto parent = known->Parent();
     if (parent && parent->EntryID() == ongoing->EntryID() &&
         parent->StoreID() == ongoing->StoreID())

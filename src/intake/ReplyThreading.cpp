@@ -133,13 +133,14 @@ void CloseOnRequest(const CaseHandle& case_item) {
 }  // namespace
 
 bool ProcessCallerReply(const std::shared_ptr<host::Item>& item, std::string_view number,
-                        std::shared_ptr<host::Item>* found) {
+                        std::shared_ptr<host::Item>* case_handle) {
   return Trap("CaseHelper.ProcessCallerReply", false, [&] {
     if (!item) return false;
     const bool close_requested = IsCloseRequest(*item);
-    CaseHandle case_item = found && *found ? *found : GetCaseItemFromID(number);
+    CaseHandle case_item =
+        case_handle && *case_handle ? *case_handle : GetCaseItemFromID(number);
     case_item = ReopenOnReply(number, std::move(case_item));
-    if (found) *found = case_item;
+    if (case_handle) *case_handle = case_item;
     NotifyOnReply(case_item, *item);
     const bool added =
         AddEmailToCase(item, number, MailKind::Reply, ConversationKind::ReplyReceived,

@@ -45,11 +45,11 @@ bool CaseExists(std::string_view number);
 // The close runs without the mandatory-field check: nobody is there to fill
 // in the fields. The case is found once and carried through every step
 // (found again only after a re-open moved it). Returns whether the mail was
-// attached. `case_item`, when given, holds the case the caller found for
+// attached. `case_handle`, when given, holds the case the caller found for
 // the number (looked up when empty) and is left holding the case as the
 // steps left it.
 bool ProcessCallerReply(const std::shared_ptr<host::Item>& item, std::string_view number,
-                        std::shared_ptr<host::Item>* case_item = nullptr);
+                        std::shared_ptr<host::Item>* case_handle = nullptr);
 
 // Whether the lower-cased subject or body asks to "close case" or "close
 // ticket".

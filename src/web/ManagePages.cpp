@@ -128,8 +128,11 @@ host::WebResponse ManagePages::RunTask(const host::WebRequest& request) {
   return host::WebResponse::Redirect("/manage");
 }
 
-host::WebResponse ManagePages::Screen(const host::WebRequest&) {
-  return Fragment(renderer_.CurrentScreen());
+host::WebResponse ManagePages::Screen(const host::WebRequest& request) {
+  // "active": the user typed in the window since the browser last asked.
+  return Fragment(renderer_.CurrentScreen(request.Param("active") == "1"
+                                              ? host::WebRenderer::Seen::InUse
+                                              : host::WebRenderer::Seen::Looked));
 }
 
 host::WebResponse ManagePages::Act(const host::WebRequest& request) {

@@ -274,8 +274,11 @@ std::string SanitizeHtml(std::string_view html) {
   doc.Sanitize();
   std::string safe = doc.Html();
   if (html.size() <= kLargestKept) {
-    last_html.assign(html);
+    // Emptied first: a copy that fails half-way leaves nothing kept, never
+    // one mail's input paired with another's result.
+    last_html.clear();
     last_safe = safe;
+    last_html.assign(html);
   }
   return safe;
 }

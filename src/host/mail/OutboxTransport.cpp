@@ -85,14 +85,20 @@ SendResult OutboxTransport::Send(const ExportedMail& mail) {
   if (written) {
     const fs::path delivered = folder_ / "new" / name;
     fs::rename(temporary, delivered, error);
-    // The mail counts as sent once its name in "new" is on disk too: a
-    // crash must not lose a file the store already calls sent.
-    if (!error && SyncFolder(folder_ / "new")) return {SendStatus::Sent, {}};
     if (!error) {
-      saved_errno = errno;
-      // Taken back to be tried again, unless the picker has it already.
-      if (unlink(delivered.c_str()) != 0 && errno == ENOENT)
+      // The mail counts as sent once its name in "new" is on disk too: a
+      // crash must not lose a file the store already calls sent. A file
+      // system that cannot flush a folder at all gives what it can.
+      if (SyncFolder(folder_ / "new") || errno == EINVAL || errno == ENOTSUP ||
+          errno == ENOSYS)
         return {SendStatus::Sent, {}};
+      saved_errno = errno;
+      // Taken back to be tried again. When it cannot be taken back (the
+      // picker has it already, or the folder refuses), it is on its way:
+      // trying again would send it twice.
+      if (unlink(delivered.c_str()) != 0)
+        return {SendStatus::Sent, std::string("The outbox folder could not be flushed: ") +
+                                      std::strerror(saved_errno)};
       return {SendStatus::Retry, "Cannot write to the outbox " + folder_.string() +
                                      ": " + std::strerror(saved_errno)};
     }

@@ -137,8 +137,11 @@ void WebRenderer::RunFromBrowser(const std::function<void()>& command) {
   command();
 }
 
-std::string WebRenderer::CurrentScreen() {
-  Look();
+std::string WebRenderer::CurrentScreen(Seen seen) {
+  if (seen == Seen::InUse)
+    Touch();
+  else
+    Look();
   if (windows_.empty() && questions_.empty()) return {};
   std::string html = "<div class=\"screen\" data-revision=\"" + std::to_string(revision_) +
                      "\">";

@@ -71,8 +71,10 @@ class WebRenderer : public Renderer {
   void RunFromBrowser(const std::function<void()>& command);
 
   // The markup of the topmost window with the question open over it; ""
-  // when neither is up. Counts as the browser looking.
-  std::string CurrentScreen();
+  // when neither is up. Counts as the browser looking, and with InUse as
+  // the user acting (typing that is not sent yet).
+  enum class Seen { Looked, InUse };
+  std::string CurrentScreen(Seen seen = Seen::Looked);
   // The user's `action` ("click", "set", "check", "select", "close") on
   // `control` of the window `window` with `value`. Raises
   // Error(err::kInvalidProcedureCall) for a window no longer shown, an

@@ -15,6 +15,7 @@
 #include "case/CaseProperties.h"
 #include "case/CaseTestSupport.h"
 #include "case/frmSearch.h"
+#include "errors/modErroHandling.h"
 #include "host/client/Application.h"
 #include "host/net/LoopbackHttpServer.h"
 #include "host/ui/Backstage.h"
@@ -337,7 +338,7 @@ TEST_F(Commands, WithoutAStoredLocationHelpdeskCommandsAskNewOrExistingInstead) 
 
 TEST_F(Commands, TheUpdateCheckOffersANewerVersionOnly) {
   struct {
-    const char* answer;
+    std::string answer;
     int status;
     const char* message;
     bool download;
@@ -347,6 +348,7 @@ TEST_F(Commands, TheUpdateCheckOffersANewerVersionOnly) {
        "Do you want to download it?",
        true},
       {"0.1.0", 200, "There is no update available!", false},
+      {GetVersionString(), 200, "There is no update available!", false},
       {"", 200, "There is no update available!", false},
       {"<html>oops</html>", 200, "There is no update available!", false},
       {"9.9.9", 500, "There is no update available!", false},

@@ -275,11 +275,5 @@ TEST_F(ErrorReportTest, TheTraceSwitchOnlyOnAValueOneAppendsLocationsWithTheirTi
   SetTraceSwitch(false);
 }
 
-TEST(Version, NumberJoinsTheDigitsOfTheVersionString) {
-  std::vector<std::string> parts = Split(GetVersionString(), ".");
-  ASSERT_EQ(parts.size(), 3u);
-  EXPECT_EQ(GetVersionNumber(), std::stoi(parts[0] + parts[1] + parts[2]));
-}
-
 }  // namespace
 }  // namespace zanvoro

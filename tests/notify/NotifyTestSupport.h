@@ -13,6 +13,20 @@
 
 namespace zanvoro::testsupport {
 
+struct SentSms {
+  std::string number;
+  std::string message;
+};
+
+// Hands each SMS to `sent` and answers "SUCCESS"; SetSmsTransport({}) ends it.
+inline void RecordSms(std::vector<SentSms>& sent) {
+  SetSmsTransport(
+      [&sent](std::string_view number, std::string_view message, const cCase*) {
+        sent.push_back({std::string(number), std::string(message)});
+        return std::string("SUCCESS");
+      });
+}
+
 class NotifyTest : public CaseTest {
  protected:
   NotifyTest() {
@@ -51,19 +65,8 @@ class NotifyTest : public CaseTest {
     Settings().MessageTemplates.SetNotificaionEnabledValue(key, enabled);
   }
 
-  // Records each SMS and answers "SUCCESS".
-  void InstallRecordingSmsTransport() {
-    SetSmsTransport(
-        [this](std::string_view number, std::string_view message, const cCase*) {
-          sms_.push_back({std::string(number), std::string(message)});
-          return std::string("SUCCESS");
-        });
-  }
+  void InstallRecordingSmsTransport() { RecordSms(sms_); }
 
-  struct SentSms {
-    std::string number;
-    std::string message;
-  };
   std::vector<SentSms> sms_;
   cCase c_;
 };

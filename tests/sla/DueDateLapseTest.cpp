@@ -7,20 +7,15 @@
 #include <vector>
 
 #include "case/CaseProperties.h"
-#include "case/CaseTestSupport.h"
 #include "connection/LaterSteps.h"
 #include "errors/modErroHandling.h"
 #include "host/store/NameSpace.h"
+#include "notify/NotifyTestSupport.h"
 #include "notify/SendSMS.h"
 #include "sla/DueDateLapse.h"
 
 namespace zanvoro {
 namespace {
-
-struct SentSms {
-  std::string number;
-  std::string message;
-};
 
 class DueDateLapseTest : public testsupport::CaseTest {
  protected:
@@ -29,11 +24,7 @@ class DueDateLapseTest : public testsupport::CaseTest {
         .Name = "Bob Jones", .Email = "bob@example.com", .Mobile = "+15550001"});
     Settings().Technicians.Add(cTechnician{
         .Name = "Sue Park", .Email = "sue@example.com", .Mobile = "+15550002"});
-    SetSmsTransport(
-        [this](std::string_view number, std::string_view message, const cCase*) {
-          sms_.push_back({std::string(number), std::string(message)});
-          return std::string("SUCCESS");
-        });
+    testsupport::RecordSms(sms_);
   }
   ~DueDateLapseTest() override {
     EXPECT_FALSE(ErrorReportShown()) << "a failure was trapped";
@@ -78,7 +69,7 @@ class DueDateLapseTest : public testsupport::CaseTest {
     addin_->AddinInstance_OnStartupComplete();
   }
 
-  std::vector<SentSms> sms_;
+  std::vector<testsupport::SentSms> sms_;
 };
 
 Date At(int day, int hour, int minute = 0) {

@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "case/CaseProperties.h"
-#include "case/CaseTestSupport.h"
 #include "case/ItemProperty.h"
 #include "case/cCase.h"
 #include "case/cWorks.h"
 #include "host/store/NameSpace.h"
 #include "host/ui/ScriptedRenderer.h"
 #include "notify/DueDateEntries.h"
+#include "notify/NotifyTestSupport.h"
 #include "notify/SendSMS.h"
 #include "workflow/CaseOperations.h"
 
@@ -20,11 +20,6 @@ namespace {
 
 using host::FormAction;
 using host::MsgBoxResult;
-
-struct SentSms {
-  std::string number;
-  std::string message;
-};
 
 class CaseOperations : public testsupport::CaseTest {
  protected:
@@ -35,11 +30,7 @@ class CaseOperations : public testsupport::CaseTest {
         .ProblemType = "Printer", .ProblemCategory = "Hardware", .DefaultMinutes = 15});
     Settings().SLAs.Add(
         cSLA{.Name = "Gold", .Priority = "High", .ResponseTime = "4-hrs"});
-    SetSmsTransport(
-        [this](std::string_view number, std::string_view message, const cCase*) {
-          sms_.push_back({std::string(number), std::string(message)});
-          return std::string("SUCCESS");
-        });
+    testsupport::RecordSms(sms_);
   }
   ~CaseOperations() override { SetSmsTransport({}); }
 
@@ -101,7 +92,7 @@ class CaseOperations : public testsupport::CaseTest {
     return false;
   }
 
-  std::vector<SentSms> sms_;
+  std::vector<testsupport::SentSms> sms_;
   size_t mails_before_ = 0;
 };
 

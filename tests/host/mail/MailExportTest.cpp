@@ -41,7 +41,7 @@ void AddRecipient(Item& item, const std::string& name, const std::string& addres
 }
 
 // An HTML mail with a picture in its body and a document attached.
-std::shared_ptr<Item> RichMail(MailTest& test, std::shared_ptr<Item> item) {
+std::shared_ptr<Item> RichMail(std::shared_ptr<Item> item) {
   item->SetSubject(
       "Drucker \xC3\xBC"
       "berpr\xC3\xBC"
@@ -63,12 +63,11 @@ std::shared_ptr<Item> RichMail(MailTest& test, std::shared_ptr<Item> item) {
       "Pr\xC3\xBC"
       "fbericht M\xC3\xA4rz.pdf",
       "%PDF-1.4\nbinary\r\n\x00\xff end\n");
-  (void)test;
   return item;
 }
 
 TEST_F(MailExportTest, ExportedMailImportsBackAsTheSameMail) {
-  auto item = RichMail(*this, NewMail());
+  auto item = RichMail(NewMail());
   ExportedMail mail = ExportMessage(*item, AnnSends());
   auto back = Import(mail.rfc5322);
 
@@ -117,7 +116,7 @@ TEST_F(MailExportTest, PlainMailRoundTripsExactly) {
 }
 
 TEST_F(MailExportTest, MailIsSevenBitWithBlindCopiesOnlyInTheEnvelope) {
-  ExportedMail mail = ExportMessage(*RichMail(*this, NewMail()), AnnSends());
+  ExportedMail mail = ExportMessage(*RichMail(NewMail()), AnnSends());
   for (char c : mail.rfc5322) ASSERT_LT(static_cast<unsigned char>(c), 0x80u);
   EXPECT_NE(HeaderOf(mail.rfc5322, "Subject").find("=?"), std::string::npos);
   EXPECT_NE(mail.rfc5322.find("multipart/related"), std::string::npos);

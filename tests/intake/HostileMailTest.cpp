@@ -129,6 +129,15 @@ TEST_F(HostileMail, InjectedMarkupReachesNoCaseNotificationOrSheet) {
     dear_escaped |=
         mail->HTMLBody().find("&lt;script&gt;alert(&#39;name&#39;)") != std::string::npos;
   EXPECT_TRUE(dear_escaped) << "the caller's name in the confirmation";
+
+  // The same mail as the caller's reply enters the conversation made safe.
+  Set("sdoConsolidatedConversationEnabled", "1");
+  auto text = host::ReadFileIfExists(fs::path(ZANVORO_CORPUS_DIR) / "xss-body.eml");
+  ASSERT_TRUE(text);
+  Deliver(Replace(*text, "\nSubject: ", "\nSubject: Re: [1] "));
+  const std::string conversation = GetCaseItemFromID("1")->HTMLBody();
+  EXPECT_GT(conversation.size(), body.size()) << "the reply is in the conversation";
+  EXPECT_EQ(ActiveContent(conversation), std::vector<std::string>{});
 }
 
 TEST_F(HostileMail, TheCallerAddressIsTheMailboxWhateverTheFromFieldLooksLike) {

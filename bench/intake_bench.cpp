@@ -10,8 +10,9 @@
 // and hands its notifications to the transport, into the Outbox ("intake";
 // "end_to_end" is both, ending when all cases exist), and the worker sends
 // them on into the outbox Maildir ("send", durably: the mail and the
-// folder's names flushed to disk for each). The "_cpu" figures count the processor time of the bench only,
-// without the waits for the disk and for other programs on the machine.
+// folder's names flushed to disk for each). The "_cpu" figures count the
+// processor time of the bench only, without the waits for the disk and for
+// other programs on the machine.
 // "case_lookup" is the time GetCaseItemFromID takes to find a case by its
 // number among all of them.
 //

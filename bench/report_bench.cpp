@@ -146,7 +146,8 @@ int Run(const std::filesystem::path& dir, int count) {
     for (int k = 0; k < kReportKindCount; ++k) {
       const ReportKind kind = static_cast<ReportKind>(k);
       // A profile (see bench::Profiling) shows the largest report.
-      const bool profiled = kind == ReportKind::CasesCreated && period == TimePeriod::ThisYear;
+      const bool profiled =
+          kind == ReportKind::CasesCreated && period == TimePeriod::ThisYear;
       if (profiled) bench::Profiling(true);
       start = Clock::now();
       const double cpu = CpuSeconds();

@@ -97,10 +97,11 @@ SendResult OutboxTransport::Send(const ExportedMail& mail) {
       // picker has it already, or the folder refuses), it is on its way:
       // trying again would send it twice.
       if (unlink(delivered.c_str()) != 0)
-        return {SendStatus::Sent, std::string("The outbox folder could not be flushed: ") +
-                                      std::strerror(saved_errno)};
-      return {SendStatus::Retry, "Cannot write to the outbox " + folder_.string() +
-                                     ": " + std::strerror(saved_errno)};
+        return {SendStatus::Sent,
+                std::string("The outbox folder could not be flushed: ") +
+                    std::strerror(saved_errno)};
+      return {SendStatus::Retry, "Cannot write to the outbox " + folder_.string() + ": " +
+                                     std::strerror(saved_errno)};
     }
   }
   std::string cause = written ? error.message() : std::strerror(saved_errno);

@@ -36,7 +36,8 @@ inline double CpuSeconds() {
 
 // With ZANVORO_PERF_CONTROL naming the control fifo of
 // `perf record -D -1 --control fifo:FIFO`, switches the profiler on or off,
-// so a profile shows the timed phases only.
+// so a profile shows the timed phases only. (Set without a profiler
+// reading the fifo, the bench waits for one.)
 inline void Profiling(bool on) {
   const char* fifo = getenv("ZANVORO_PERF_CONTROL");
   if (!fifo || !*fifo) return;

@@ -133,7 +133,8 @@ void WebRenderer::RunFromBrowser(const std::function<void()>& command) {
     explicit Depth(int& d) : depth(d) { ++depth; }
     ~Depth() { --depth; }
   } depth(from_browser_);
-  Touch();
+  // Not yet the user's doing: what the command shows, or the action Act
+  // accepts, counts.
   command();
 }
 

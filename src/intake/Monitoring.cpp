@@ -68,6 +68,11 @@ struct MonitoringState {
   std::shared_ptr<host::MAPIFolder> batch_folder;
   bool batch_stopped = false;
   uint64_t stop_generation = 0;
+  // Folders this instance was asked to watch whose claim another instance
+  // held: the hourly refresh takes them up once that claim lapses (its
+  // instance stopped without giving it up).
+  std::vector<std::string> standing_by;  // their FolderName
+  bool ongoing_wanted = false;
 };
 
 MonitoringState& State() {
@@ -113,10 +118,12 @@ void StopRefreshTimer() {
   state.timer_loop = nullptr;
 }
 
-// While this instance holds claims, it rewrites them every hour.
+// While this instance holds claims, it rewrites them every hour; while it
+// stands by for some, it looks whether they lapsed.
 void EnsureRefreshTimer() {
   MonitoringState& state = State();
-  bool holds = !state.watches.empty() || state.open_folder.Active();
+  bool holds = !state.watches.empty() || state.open_folder.Active() ||
+               !state.standing_by.empty() || state.ongoing_wanted;
   if (!holds) {
     StopRefreshTimer();
     return;
@@ -130,7 +137,10 @@ void EnsureRefreshTimer() {
   });
 }
 
-void DropWatches() { State().watches.clear(); }
+void DropWatches() {
+  State().watches.clear();
+  State().standing_by.clear();
+}
 
 void AddWatch(const cMonitoredFolderData& data,
               std::shared_ptr<host::MAPIFolder> folder) {
@@ -230,6 +240,8 @@ void ReleaseAll() {
   state.watches.clear();
   state.open_folder.Cancel();
   state.ongoing.reset();
+  state.standing_by.clear();
+  state.ongoing_wanted = false;
   state.claims.reset();
   SetMonitoringControl({});
 }
@@ -333,6 +345,66 @@ bool WorkloadAllowsMonitoring() {
   }
 }
 
+namespace {
+
+// Watches the listed folder of `data` when it can be opened and its claim
+// is this user's, taking the mail lying there first. False when monitoring
+// was stopped meanwhile.
+bool WatchEntry(const cMonitoredFolderData& data, AskUser ask, uint64_t generation) {
+  MonitoringState& state = State();
+  if (data.blnMandatoryMailbox || data.Active == 0) return true;
+  std::shared_ptr<host::MAPIFolder> folder = data.GetOutlookFolder();
+  if (!folder) return true;
+  std::erase_if(state.standing_by, [&](const std::string& name) {
+    return TextEquals(name, data.FolderName);
+  });
+  if (Claims().IsFolderMonitored(data.PropertyID, data.FolderName)) {
+    state.standing_by.push_back(data.FolderName);
+    return true;
+  }
+  // Watched before the mail lying there is taken, so that mail arriving
+  // while it is taken is told to the watch; what the batch moves away
+  // is gone from the folder when its event runs.
+  AddWatch(data, folder);
+  std::shared_ptr<host::Items> items = folder->Items();
+  int32_t count = items->Count();
+  if (count > 0) {
+    bool process = true;
+    if (ask == AskUser::Yes) {
+      const std::string line_break(kLineBreak);
+      std::string prompt =
+          "There are " + std::to_string(count) +
+          " unprocessed emails in this monitored folder '" + folder->Name() + "'!" +
+          line_break +
+          "Do you want to process all these emails to Support Cases in batch?" +
+          line_break + line_break +
+          "WARNING: These emails would be moved to the Zanvoro History folder, after "
+          "processing.";
+      process = host::MsgBox(prompt, host::MsgBoxButtons::YesNo,
+                             host::MsgBoxIcon::Critical, host::MsgBoxDefault::Button1,
+                             kApplicationTitle) == host::MsgBoxResult::Yes;
+    }
+    if (process) {
+      state.batch = &data;
+      state.batch_folder = folder;
+      state.batch_stopped = false;
+      // From the last to the first: the folder shrinks as mail is moved
+      // away.
+      for (int32_t i = count; i >= 1; --i) {
+        if (i > items->Count()) continue;
+        ProcessMonitoredItem(items->Item(i), data);
+        if (state.batch_stopped || state.stop_generation != generation) break;
+      }
+      state.batch = nullptr;
+      state.batch_folder.reset();
+      if (state.stop_generation != generation) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 void RefreshMonitorMailFolders(AskUser ask) {
   Trap("CaseHelper.RefreshMonitorMailFolders", [&] {
     DropWatches();
@@ -361,50 +433,7 @@ void TrackMailFolders(AskUser ask) {
     }
     uint64_t generation = state.stop_generation;
     for (const auto& entry : list) {
-      const cMonitoredFolderData& data = entry.Value();
-      if (data.blnMandatoryMailbox || data.Active == 0) continue;
-      std::shared_ptr<host::MAPIFolder> folder = data.GetOutlookFolder();
-      if (!folder) continue;
-      if (Claims().IsFolderMonitored(data.PropertyID, data.FolderName)) continue;
-      // Watched before the mail lying there is taken, so that mail arriving
-      // while it is taken is told to the watch; what the batch moves away
-      // is gone from the folder when its event runs.
-      AddWatch(data, folder);
-      std::shared_ptr<host::Items> items = folder->Items();
-      int32_t count = items->Count();
-      if (count > 0) {
-        bool process = true;
-        if (ask == AskUser::Yes) {
-          const std::string line_break(kLineBreak);
-          std::string prompt =
-              "There are " + std::to_string(count) +
-              " unprocessed emails in this monitored folder '" + folder->Name() + "'!" +
-              line_break +
-              "Do you want to process all these emails to Support Cases in batch?" +
-              line_break + line_break +
-              "WARNING: These emails would be moved to the Zanvoro History folder, after "
-              "processing.";
-          process = host::MsgBox(prompt, host::MsgBoxButtons::YesNo,
-                                 host::MsgBoxIcon::Critical, host::MsgBoxDefault::Button1,
-                                 kApplicationTitle) == host::MsgBoxResult::Yes;
-        }
-        if (process) {
-          state.batch = &data;
-          state.batch_folder = folder;
-          state.batch_stopped = false;
-          // From the last to the first: the folder shrinks as mail is moved
-          // away.
-          for (int32_t i = count; i >= 1; --i) {
-            if (i > items->Count()) continue;
-            ProcessMonitoredItem(items->Item(i), data);
-            if (state.batch_stopped || state.stop_generation != generation) break;
-          }
-          state.batch = nullptr;
-          state.batch_folder.reset();
-          if (state.stop_generation != generation) return;
-          if (state.batch_stopped) continue;
-        }
-      }
+      if (!WatchEntry(entry.Value(), ask, generation)) return;
     }
     EnsureRefreshTimer();
   });
@@ -416,10 +445,12 @@ bool InitializeOpenFolderMonitoring() {
     if (!WorkloadAllowsMonitoring()) return false;
     std::shared_ptr<host::MAPIFolder> ongoing = GetOngoingFolder();
     if (!ongoing) return false;
+    MonitoringState& state = State();
+    state.ongoing_wanted = true;
     if (Claims().IsFolderMonitored(kOngoingCasesClaimKey, ongoing->FolderPath())) {
+      EnsureRefreshTimer();
       return false;
     }
-    MonitoringState& state = State();
     // A watch made again would drop the events of mail that arrived and is
     // not yet told: the one there stays.
     if (!state.open_folder.Active() || !state.ongoing || !SameFolder(*state.ongoing, *ongoing)) {
@@ -516,6 +547,8 @@ void StopAllMonitoring() {
     state.watches.clear();
     state.open_folder.Cancel();
     state.ongoing.reset();
+    state.standing_by.clear();
+    state.ongoing_wanted = false;
     StopRefreshTimer();
   });
 }
@@ -544,6 +577,23 @@ void RefreshMonitoringClaims() {
       state.open_folder.Cancel();
       state.ongoing.reset();
     }
+    // What another instance held is taken up once its claim lapsed: that
+    // instance stopped without giving it up.
+    if (!state.standing_by.empty() && WorkloadAllowsMonitoring()) {
+      if (cGlobalSettings* settings = SharedGlobalSettings()) {
+        const std::vector<std::string> waiting = state.standing_by;
+        const uint64_t generation = state.stop_generation;
+        for (const auto& entry : MonitoredFolderList(*settings)) {
+          const cMonitoredFolderData& data = entry.Value();
+          const bool waited =
+              std::any_of(waiting.begin(), waiting.end(),
+                          [&](const auto& n) { return TextEquals(n, data.FolderName); });
+          if (waited && !WatchEntry(data, AskUser::No, generation)) return;
+        }
+      }
+    }
+    if (state.ongoing_wanted && !state.open_folder.Active())
+      InitializeOpenFolderMonitoring();
     // Mail whose event never came, or whose handling failed half-way, is
     // taken now, as at the start.
     if (state.open_folder.Active()) ProcessExistingEmailsInOngoinCasesFolder();
@@ -575,6 +625,7 @@ void InstallMonitoringSteps(LaterSteps& steps) {
         {
           const bool watched = state.open_folder.Active() && state.ongoing;
           const std::string path = watched ? state.ongoing->FolderPath() : std::string{};
+          state.ongoing_wanted = false;
           state.open_folder.Cancel();
           state.ongoing.reset();
           if (watched && state.claims) {

@@ -123,8 +123,10 @@ bool SentCopyFolderWatched();
 bool TrackingFolderWatched();
 
 // Rewrites the claims this instance holds with the present time; a folder
-// whose claim another user holds now is no longer watched. The hourly timer
-// runs this.
+// whose claim another user holds now is no longer watched, and one this
+// instance was asked to watch while another held it is watched once that
+// claim lapsed. The hourly timer runs this, also while this instance only
+// stands by.
 void RefreshMonitoringClaims();
 
 // The clock of the claims and the refresh timer's interval: replaceable

@@ -271,6 +271,24 @@ TEST_F(Monitoring, RefreshDropsAFolderAnotherUserTookOver) {
   EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"), "Bob Brown");
 }
 
+TEST_F(Monitoring, AnInstanceStandingByTakesUpClaimsThatLapsed) {
+  for (const auto& [key, path] :
+       {std::pair{std::string("4711"), support_->FolderPath()},
+        std::pair{std::string(kOngoingCasesClaimKey), GetOngoingFolder()->FolderPath()}})
+    ASSERT_TRUE(ClaimsOf("Bob Brown", now_).SetFolderFlag(key, path, ClaimAction::Set));
+  Monitor({SupportEntry()});
+  EXPECT_FALSE(InitializeOpenFolderMonitoring());
+  RefreshMonitoringClaims();
+  EXPECT_TRUE(WatchedMonitoredFolders().empty()) << "Bob's claim is fresh";
+  // Bob's instance stopped without giving its claims up; they lapse.
+  now_ = Date(now_.Serial() + 13.0 / 24);
+  SetMonitoringClock({[this] { return now_; }, 1ms});
+  EXPECT_TRUE(loop_.RunUntil(
+      [] { return WatchedMonitoredFolders().size() == 1 && OngoingFolderWatched(); },
+      10s));
+  EXPECT_EQ(ClaimsOf("Ann Smith", now_).MonitoredByUser("4711"), "Ann Smith");
+}
+
 TEST_F(Monitoring, StartUpWatchesTheSentCopyFolderAndShutdownGivesUpOnlyItsOwnClaims) {
   EXPECT_TRUE(SentCopyFolderWatched());
   EXPECT_TRUE(Session()

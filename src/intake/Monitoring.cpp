@@ -569,8 +569,11 @@ void RefreshMonitoringClaims() {
     MonitoringState& state = State();
     // Another instance may have taken a claim over while this one stood
     // still for longer than the claim window: that folder is its now.
-    std::erase_if(state.watches, [](const FolderWatch& watch) {
-      return Claims().IsFolderMonitored(watch.data->PropertyID, watch.data->FolderName);
+    std::erase_if(state.watches, [&](const FolderWatch& watch) {
+      if (!Claims().IsFolderMonitored(watch.data->PropertyID, watch.data->FolderName))
+        return false;
+      state.standing_by.push_back(watch.data->FolderName);
+      return true;
     });
     if (state.open_folder.Active() && state.ongoing &&
         Claims().IsFolderMonitored(kOngoingCasesClaimKey, state.ongoing->FolderPath())) {

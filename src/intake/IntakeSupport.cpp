@@ -4,6 +4,7 @@
 #include "errors/modErroHandling.h"
 #include "host/client/Application.h"
 #include "host/store/Item.h"
+#include "host/store/MAPIFolder.h"
 #include "runtime/Text.h"
 #include "runtime/Variant.h"
 #include "settings/SettingsSteps.h"
@@ -20,6 +21,10 @@ std::shared_ptr<host::Item> NewMail() {
 void ShowBalloon(std::string_view text) {
   RunningAddin* addin = ConnectedAddin();
   if (addin) addin->PopupSystrayBalloonInteractive(kApplicationTitle, text);
+}
+
+bool SameFolder(const host::MAPIFolder& a, const host::MAPIFolder& b) {
+  return a.EntryID() == b.EntryID() && a.StoreID() == b.StoreID();
 }
 
 std::string PlainTextAsHtml(std::string_view text) {

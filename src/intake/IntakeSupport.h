@@ -11,6 +11,7 @@ namespace zanvoro {
 
 namespace host {
 class Item;
+class MAPIFolder;
 }  // namespace host
 
 namespace intake {
@@ -21,6 +22,9 @@ std::shared_ptr<host::Item> NewMail();
 // Shows a tray balloon titled like the application (the hidden window
 // leaves it out when balloons are off).
 void ShowBalloon(std::string_view text);
+
+// Whether `a` and `b` are the same folder of the same store.
+bool SameFolder(const host::MAPIFolder& a, const host::MAPIFolder& b);
 
 // `text` as HTML: "&", "<" and ">" escaped, every line break "<br>".
 std::string PlainTextAsHtml(std::string_view text);

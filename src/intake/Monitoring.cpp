@@ -22,6 +22,7 @@
 #include "host/store/Store.h"
 #include "host/store/WriteBatch.h"
 #include "host/ui/MsgBox.h"
+#include "intake/IntakeSupport.h"
 #include "intake/ProcessIncomingItem.h"
 #include "intake/ReplyThreading.h"
 #include "intake/cMonitoredFolderData.h"
@@ -78,10 +79,6 @@ struct MonitoringState {
 MonitoringState& State() {
   static MonitoringState state;
   return state;
-}
-
-bool SameFolder(const host::MAPIFolder& a, const host::MAPIFolder& b) {
-  return a.EntryID() == b.EntryID() && a.StoreID() == b.StoreID();
 }
 
 std::string Origin() {
@@ -163,7 +160,7 @@ void StopFolder(host::MAPIFolder& folder) {
   MonitoringState& state = State();
   std::vector<FolderWatch> stopped;
   for (auto it = state.watches.begin(); it != state.watches.end();) {
-    if (it->folder && SameFolder(*it->folder, folder)) {
+    if (it->folder && intake::SameFolder(*it->folder, folder)) {
       stopped.push_back(std::move(*it));
       it = state.watches.erase(it);
     } else {
@@ -174,7 +171,8 @@ void StopFolder(host::MAPIFolder& folder) {
     Claims().SetFolderFlag(watch.data->PropertyID, watch.data->FolderName,
                            ClaimAction::Clear);
   }
-  if (state.batch && state.batch_folder && SameFolder(*state.batch_folder, folder)) {
+  if (state.batch && state.batch_folder &&
+      intake::SameFolder(*state.batch_folder, folder)) {
     Claims().SetFolderFlag(state.batch->PropertyID, state.batch->FolderName,
                            ClaimAction::Clear);
     state.batch_stopped = true;
@@ -453,7 +451,8 @@ bool InitializeOpenFolderMonitoring() {
     }
     // A watch made again would drop the events of mail that arrived and is
     // not yet told: the one there stays.
-    if (!state.open_folder.Active() || !state.ongoing || !SameFolder(*state.ongoing, *ongoing)) {
+    if (!state.open_folder.Active() || !state.ongoing ||
+        !intake::SameFolder(*state.ongoing, *ongoing)) {
       state.ongoing = ongoing;
       state.open_folder = ongoing->Items()->Subscribe(OnOngoingItemAdd);
     }

@@ -121,9 +121,7 @@ void MarkCaseUnread(const std::string& number, const std::shared_ptr<host::Item>
   if (!ongoing) return;
   if (known && known->Saved() && known->UnRead()) {
     auto parent = known->Parent();
-    if (parent && parent->EntryID() == ongoing->EntryID() &&
-        parent->StoreID() == ongoing->StoreID())
-      return;
+    if (parent && intake::SameFolder(*parent, *ongoing)) return;
   }
   auto found = ongoing->Items()->Find("[Case.CaseNumber] = '" + number + "'");
   if (!found) return;

@@ -31,11 +31,6 @@ bool IsMailOrPost(host::Item& item) {
   return Contains(upper, "IPM.NOTE") || Contains(upper, "IPM.POST");
 }
 
-bool SameFolder(const std::shared_ptr<host::MAPIFolder>& a,
-                const std::shared_ptr<host::MAPIFolder>& b) {
-  return a && b && a->EntryID() == b->EntryID() && a->StoreID() == b->StoreID();
-}
-
 // "[HD-12]" for case 12 with prefix "HD-".
 std::string CaseTag(std::string_view prefix, std::string_view number) {
   return "[" + std::string(prefix) + std::string(number) + "]";
@@ -90,7 +85,9 @@ CaseHandle ReopenOnReply(std::string_view number, CaseHandle case_item) {
     auto resolved = GetResolvedFolder();
     if (!resolved) return;
     // An open case of the number counts first; only a closed one returns.
-    if (!case_item || !SameFolder(case_item->Parent(), resolved)) return;
+    if (!case_item) return;
+    auto parent = case_item->Parent();
+    if (!parent || !intake::SameFolder(*parent, *resolved)) return;
     ReOpenCase(case_item, Confirm::DontAsk);
     case_item = GetCaseItemFromID(number);
   });
